@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ make pkg-config git
   googletest
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine32 wine64
+  wine wine32 wine64 fonts-wine
   xvfb xdotool x11-utils imagemagick
   locales fonts-ipafont-gothic
   python3 python3-pefile file

@@ -1,6 +1,7 @@
 // In-memory registry behind RegOpenKeyExA, RegEnumKeyExA, RegDeleteKeyA and
 // RegCloseKey. Keys compare without regard to ASCII case and enumerate in
 // sorted order, as the real registry does.
+#include <standin/journal.h>
 #include <standin/registry.h>
 
 #include <algorithm>
@@ -128,6 +129,7 @@ std::shared_ptr<Node> WalkToParent(std::shared_ptr<Node> start, const std::strin
 
 LONG Log(const char* op, const std::string& key, DWORD index, LONG result) {
     Reg().calls.push_back({op, key, index, result});
+    standin::JournalAppend(std::string("Reg ") + op + " " + key + " -> " + std::to_string(result));
     return result;
 }
 

@@ -1,0 +1,71 @@
+#include "notice.h"
+
+namespace {
+
+// The Japanese lines are spelled as code page 932 bytes, so the result does
+// not depend on the compiler's source or execution character set.
+const char kCrLf[] = "\r\n";
+
+const char kBanner[] = "------------ Uninstaller for Quorvane ------------";
+
+// Tavro.exeで使用したレジストリデータを削除します。
+const char kWhatIsDeleted[] =
+    "Tavro.exe"
+    "\x82\xC5\x8E\x67\x97\x70\x82\xB5\x82\xBD\x83\x8C\x83\x57\x83\x58\x83\x67\x83\x8A\x83\x66"
+    "\x81\x5B\x83\x5E\x82\xF0\x8D\xED\x8F\x9C\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+
+// 再度Tavro.exeを実行すればレジストリデータは自動的に
+const char kRebuiltLine1[] =
+    "\x8D\xC4\x93\x78"
+    "Tavro.exe"
+    "\x82\xF0\x8E\xC0\x8D\x73\x82\xB7\x82\xEA\x82\xCE\x83\x8C\x83\x57\x83\x58\x83\x67\x83\x8A"
+    "\x83\x66\x81\x5B\x83\x5E\x82\xCD\x8E\xA9\x93\xAE\x93\x49\x82\xC9";
+
+// 再構築されますので、気兼ね無く削除してください(^^)
+const char kRebuiltLine2[] =
+    "\x8D\xC4\x8D\x5C\x92\x7A\x82\xB3\x82\xEA\x82\xDC\x82\xB7\x82\xCC\x82\xC5\x81\x41\x8B\x43"
+    "\x8C\x93\x82\xCB\x96\xB3\x82\xAD\x8D\xED\x8F\x9C\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3"
+    "\x82\xA2"
+    "(^^)";
+
+// このプログラムは初期リリースのTavro.exeを含め
+const char kReleasesLine1[] =
+    "\x82\xB1\x82\xCC\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xCD\x8F\x89\x8A\xFA\x83\x8A"
+    "\x83\x8A\x81\x5B\x83\x58\x82\xCC"
+    "Tavro.exe"
+    "\x82\xF0\x8A\xDC\x82\xDF";
+
+// 全てのTavro.exeをサポートしています。
+const char kReleasesLine2[] =
+    "\x91\x53\x82\xC4\x82\xCC"
+    "Tavro.exe"
+    "\x82\xF0\x83\x54\x83\x7C\x81\x5B\x83\x67\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42";
+
+// 「OKボタン」を押すと削除を実行します。
+const char kHowToStart[] =
+    "\x81\x75"
+    "OK"
+    "\x83\x7B\x83\x5E\x83\x93\x81\x76\x82\xF0\x89\x9F\x82\xB7\x82\xC6\x8D\xED\x8F\x9C\x82\xF0"
+    "\x8E\xC0\x8D\x73\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+
+}  // namespace
+
+void BuildNoticeText(std::string& text) {
+    text = "";
+    text += kBanner;
+    text += kCrLf;
+    text += kCrLf;
+    text += kWhatIsDeleted;
+    text += kCrLf;
+    text += kCrLf;
+    text += kRebuiltLine1;
+    text += kCrLf;
+    text += kRebuiltLine2;
+    text += kCrLf;
+    text += kReleasesLine1;
+    text += kCrLf;
+    text += kReleasesLine2;
+    text += kCrLf;
+    text += kCrLf;
+    text += kHowToStart;
+}
