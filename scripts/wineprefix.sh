@@ -18,7 +18,9 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 exec 9>"$prefix.lock"
 flock 9
-[ -f "$prefix/.tavro-ready" ] && exit 0
+# Bump when the preparation below changes, so older prefixes are redone.
+ready="$prefix/.tavro-ready-2"
+[ -f "$ready" ] && exit 0
 
 echo "wineprefix: preparing $prefix" >&2
 wine wineboot -i >/dev/null 2>&1
@@ -34,6 +36,7 @@ Windows Registry Editor Version 5.00
 "MS PGothic"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"
 "MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
@@ -43,4 +46,8 @@ Windows Registry Editor Version 5.00
 REG
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
-touch "$prefix/.tavro-ready"
+
+# Caption buttons are drawn with Marlett. This Wine does not load the fonts of
+# its own data directory (package fonts-wine), so the prefix gets a copy.
+cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+touch "$ready"
