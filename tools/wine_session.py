@@ -121,15 +121,22 @@ class WineSession:
                               timeout=30, check=True).stdout
 
     def desktop_window(self):
-        return self.xdotool("search", "--name", "Wine desktop").split()[0]
+        """The X window of Wine's virtual desktop; None in a prefix without
+        one, where Wine's screen coordinates are the X root's."""
+        found = subprocess.run(["xdotool", "search", "--name", "Wine desktop"], env=self.env,
+                               capture_output=True, text=True, timeout=30).stdout.split()
+        return found[0] if found else None
 
     def key(self, name):
-        self.xdotool("windowfocus", "--sync", self.desktop_window())
+        desktop = self.desktop_window()
+        if desktop:
+            self.xdotool("windowfocus", "--sync", desktop)
         self.xdotool("key", "--clearmodifiers", name)
 
     def click(self, x, y):
-        self.xdotool("mousemove", "--window", self.desktop_window(), str(x), str(y),
-                     "click", "1")
+        desktop = self.desktop_window()
+        where = ["--window", desktop] if desktop else []
+        self.xdotool("mousemove", *where, str(x), str(y), "click", "1")
 
     def screenshot(self, dialog, path):
         left, top, right, bottom = dialog["rect"]
