@@ -11,6 +11,8 @@ namespace standin {
 
 // Empties both roots and forgets faults, calls and handles.
 void ResetRegistry();
+// Whether calls are logged (the default). Benchmarks of huge trees turn it off.
+void SetRecording(bool on);
 
 // Creates the key and any missing parents below the root.
 void AddKey(HKEY root, const std::string& path);
