@@ -78,8 +78,8 @@ class WineSession:
             out.seek(0)
             return out.read()
 
-    def tool(self, name, *args):
-        return self.wine(os.path.join(self.build, name), *args)
+    def tool(self, name, *args, timeout=60):
+        return self.wine(os.path.join(self.build, name), *args, timeout=timeout)
 
     def start_program(self):
         return subprocess.Popen(["wine", os.path.join(self.build, "uninst_tavro.exe")],

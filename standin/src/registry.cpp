@@ -190,9 +190,11 @@ void ResetRegistry() {
 
 void SetRecording(bool on) { Reg().recording = on; }
 
-void AddKey(HKEY root, const std::string& path) {
-    std::shared_ptr<Node> node = RootNode(root);
-    for (const std::string& part : SplitPath(path)) {
+void AddKey(HKEY root, const std::string& path) { Reg().handles.erase(reinterpret_cast<uintptr_t>(CreateKey(root, path))); }
+
+HKEY CreateKey(HKEY parent, const std::string& name) {
+    std::shared_ptr<Node> node = Resolve(parent);
+    for (const std::string& part : SplitPath(name)) {
         std::shared_ptr<Node>& child = node->children[part];
         if (!child) {
             child = std::make_shared<Node>();
@@ -202,6 +204,11 @@ void AddKey(HKEY root, const std::string& path) {
         }
         node = child;
     }
+    Registry& reg = Reg();
+    const uintptr_t handle = reg.nextHandle;
+    reg.nextHandle += 4;
+    reg.handles[handle] = node;
+    return reinterpret_cast<HKEY>(handle);
 }
 
 void AddValue(HKEY root, const std::string& path, const std::string& valueName) {

@@ -17,6 +17,9 @@ void SetRecording(bool on);
 // Creates the key and any missing parents below the root.
 void AddKey(HKEY root, const std::string& path);
 void AddValue(HKEY root, const std::string& path, const std::string& valueName);
+// Creates the key below an open key or a root if missing and returns an open
+// handle to it, which the caller closes with RegCloseKey.
+HKEY CreateKey(HKEY parent, const std::string& name);
 bool KeyExists(HKEY root, const std::string& path);
 
 // Every live key and value in pre-order, one line each: "HKCU\a\b" for a key,
