@@ -18,7 +18,7 @@ import tempfile
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tools"))
 
-from wine_session import WineSession  # noqa: E402
+from wine_session import WineSession, run_wine, wine_env  # noqa: E402
 
 import pefile  # noqa: E402
 
@@ -79,6 +79,60 @@ def startup(session, runs):
     return {name: statistics.median(values) for name, values in samples.items()}
 
 
+def registry_links():
+    """Runs link_probe.exe in a throwaway prefix; writes docs/registry-links.md."""
+    with tempfile.TemporaryDirectory() as tmp:
+        prefix = os.path.join(tmp, "prefix")
+        subprocess.run([os.path.join(ROOT, "scripts", "wineprefix.sh"), prefix], check=True)
+        env = wine_env(prefix)
+        try:
+            evidence = run_wine(env, os.path.join(WIN, "bench", "link_probe.exe")).decode().rstrip()
+        finally:
+            subprocess.run(["wineserver", "-k"], env=env)
+            subprocess.run(["wineserver", "-w"], env=env)
+    after = evidence.split("after RunRemoval:", 1)[1]
+    lost = "HKCU\\Software\\Outside" not in after
+    link_kept = "Quorvane\\Shared = SymbolicLinkValue" in after
+    verdict = (
+        "**Data outside the plan was lost.** The removal follows the link: opening the "
+        "subkey `Shared` with `RegOpenKeyExA` opens the link's target, `DeleteSubKeys` empties "
+        "the target, and `RegDeleteKeyA(Quorvane, \"Shared\")` resolves the link again and "
+        "deletes the target key itself, with its values."
+        if lost else
+        "**No data outside the plan was lost** in this run: the link's target is still there.")
+    consequence = (
+        " The link key survives, so `Quorvane` still has a subkey and stays, and so does "
+        "`Software\\Morrowfen.`." if link_kept else "")
+    text = "\n".join([
+        "# Registry links inside a target tree",
+        "",
+        "Question: what does the removal do when a subkey of `HKCU\\Software\\Morrowfen.\\Quorvane` "
+        "is a registry symbolic link (a key made with `REG_OPTION_CREATE_LINK` whose "
+        "`SymbolicLinkValue` names another key) to a key outside the removal plan?",
+        "",
+        "Set-up, in a fresh prefix under Wine: `HKCU\\Software\\Outside` holds a value and a "
+        "subkey `Data` with a value; `...\\Quorvane` holds `Settings` and `Shared`, a link to "
+        "`Software\\Outside`. Then `RunRemoval()` runs once. The keys are listed with "
+        "`REG_OPTION_OPEN_LINK`, so the link shows as itself.",
+        "",
+        verdict + consequence,
+        "",
+        "The program's behaviour was left as it is. A removal that must not leave the plan "
+        "would open each subkey with `REG_OPTION_OPEN_LINK`, recognise a link by its "
+        "`REG_LINK` value, and delete the link key itself instead of descending into it.",
+        "",
+        "Evidence (`bench/link_probe.cpp`, run by `scripts/bench.sh`):",
+        "",
+        "```",
+        evidence,
+        "```",
+        "",
+    ])
+    with open(os.path.join(ROOT, "docs", "registry-links.md"), "w") as f:
+        f.write(text)
+    return lost
+
+
 def exe_facts(path):
     pe = pefile.PE(path)
     imports = sorted(entry.dll.decode() for entry in pe.DIRECTORY_ENTRY_IMPORT)
@@ -94,6 +148,9 @@ def main():
     wine_sizes = [1000] if quick else [1000, 10000, 100000]
     host_sizes = [1000, 10000] if quick else [1000, 10000, 100000, 1000000]
     runs_for = (lambda keys: 1) if quick else (lambda keys: 5 if keys <= 1000 else 3)
+
+    log("registry links")
+    registry_links()
 
     log("host scaling")
     host_rows, calls = host_scaling(host_sizes, 1 if quick else 3)

@@ -39,6 +39,17 @@ def wine_env(prefix, display=None):
     return env
 
 
+def run_wine(env, *args, timeout=60):
+    """Runs a Wine program to its end and returns what it printed."""
+    # Output goes through a file, not a pipe: Wine's background processes
+    # (explorer, services) inherit the pipe and would hold it open.
+    with tempfile.TemporaryFile() as out:
+        subprocess.run(["wine", *args], env=env, stdout=out, stderr=subprocess.DEVNULL,
+                       timeout=timeout, check=True)
+        out.seek(0)
+        return out.read()
+
+
 class WineSession:
     """Wine in `prefix` with its desktop on a new Xvfb display, or on the
     given display of the user's."""
@@ -70,13 +81,7 @@ class WineSession:
             self.xvfb.wait()
 
     def wine(self, *args, timeout=60):
-        # Output goes through a file, not a pipe: Wine's background processes
-        # (explorer, services) inherit the pipe and would hold it open.
-        with tempfile.TemporaryFile() as out:
-            subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=subprocess.DEVNULL,
-                           timeout=timeout, check=True)
-            out.seek(0)
-            return out.read()
+        return run_wine(self.env, *args, timeout=timeout)
 
     def tool(self, name, *args, timeout=60):
         return self.wine(os.path.join(self.build, name), *args, timeout=timeout)
