@@ -9,17 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
-
-}  // namespace
+#include "clock.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {

@@ -34,7 +34,9 @@ inline int ChildCount(const char* shape, int index, int keys) {
     return first >= keys ? 0 : keys - first < kBushyFanout ? keys - first : kBushyFanout;
 }
 
-inline std::string KeyName(int index) { return "k" + std::to_string(index); }
+inline std::string KeyName(int index) {
+    return "k" + std::to_string(index);
+}
 
 // Creates the tree below the open key `top`, one key at a time through its
 // parent's handle, so no path grows past what the ANSI calls take. A key's

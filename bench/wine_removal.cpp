@@ -12,20 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
 #include "registry/key_remover.h"
 #include "tree_shapes.h"
 
 namespace {
 
 const char kTop[] = "Software\\TavroBench\\T";
-
-double Now() {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
 
 void Fail(const char* what, LONG code) {
     fprintf(stderr, "wine_removal: %s failed: %ld\n", what, code);
@@ -34,7 +27,8 @@ void Fail(const char* what, LONG code) {
 
 HKEY Create(HKEY parent, const std::string& name) {
     HKEY key;
-    LONG result = RegCreateKeyExA(parent, name.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    LONG result =
+        RegCreateKeyExA(parent, name.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
     if (result != ERROR_SUCCESS) Fail("RegCreateKeyExA", result);
     return key;
 }

@@ -16,9 +16,11 @@ std::string Data(DWORD type, const BYTE* data, DWORD size) {
     switch (type) {
         case REG_SZ:
         case REG_EXPAND_SZ:
-            return "\"" + std::string(reinterpret_cast<const char*>(data), size ? size - 1 : 0) + "\"";
+            return "\"" + std::string(reinterpret_cast<const char*>(data), size ? size - 1 : 0) +
+                   "\"";
         case REG_DWORD:
-            snprintf(buf, sizeof buf, "dword:%08lx", size == 4 ? *reinterpret_cast<const DWORD*>(data) : 0ul);
+            snprintf(buf, sizeof buf, "dword:%08lx",
+                     size == 4 ? *reinterpret_cast<const DWORD*>(data) : 0ul);
             return buf;
         default:
             snprintf(buf, sizeof buf, "type %lu, %lu bytes", type, size);

@@ -69,7 +69,9 @@ RECT TemplateClient(int templateId) {
 
 namespace standin {
 
-Message Command(int id) { return Message{WM_COMMAND, static_cast<WPARAM>(id), 0}; }
+Message Command(int id) {
+    return Message{WM_COMMAND, static_cast<WPARAM>(id), 0};
+}
 
 void ResetDialogs() {
     State() = Dialogs();
@@ -81,18 +83,26 @@ void ScriptDialog(int templateId, const std::vector<Message>& script) {
     State().scripts[templateId].push_back(script);
 }
 
-void FailDialog(int templateId) { ++State().failures[templateId]; }
+void FailDialog(int templateId) {
+    ++State().failures[templateId];
+}
 
 HWND MakeWindow(const std::string& name, RECT window, RECT client, HWND owner) {
     if (!State().desktop) ResetDialogs();
     return Create(name, window, client, owner);
 }
 
-RECT WindowRect(HWND window) { return Find(window)->window; }
+RECT WindowRect(HWND window) {
+    return Find(window)->window;
+}
 
-bool Ended(HWND window) { return Find(window)->ended; }
+bool Ended(HWND window) {
+    return Find(window)->ended;
+}
 
-INT_PTR EndResult(HWND window) { return Find(window)->result; }
+INT_PTR EndResult(HWND window) {
+    return Find(window)->result;
+}
 
 std::string ItemText(int templateId, int itemId) {
     auto it = State().texts.find(std::make_pair(templateId, itemId));

@@ -7,10 +7,16 @@ static std::vector<std::string>& Entries() {
     return entries;
 }
 
-const std::vector<std::string>& Journal() { return Entries(); }
+const std::vector<std::string>& Journal() {
+    return Entries();
+}
 
-void ClearJournal() { Entries().clear(); }
+void ClearJournal() {
+    Entries().clear();
+}
 
-void JournalAppend(const std::string& entry) { Entries().push_back(entry); }
+void JournalAppend(const std::string& entry) {
+    Entries().push_back(entry);
+}
 
 }  // namespace standin

@@ -65,7 +65,9 @@ std::shared_ptr<Node> MakeRoot(const char* name) {
     return root;
 }
 
-bool IsRoot(HKEY key) { return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER; }
+bool IsRoot(HKEY key) {
+    return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER;
+}
 
 std::shared_ptr<Node> RootNode(HKEY root) {
     Registry& reg = Reg();
@@ -188,9 +190,13 @@ void ResetRegistry() {
     RootNode(HKEY_CLASSES_ROOT);
 }
 
-void SetRecording(bool on) { Reg().recording = on; }
+void SetRecording(bool on) {
+    Reg().recording = on;
+}
 
-void AddKey(HKEY root, const std::string& path) { Reg().handles.erase(reinterpret_cast<uintptr_t>(CreateKey(root, path))); }
+void AddKey(HKEY root, const std::string& path) {
+    Reg().handles.erase(reinterpret_cast<uintptr_t>(CreateKey(root, path)));
+}
 
 HKEY CreateKey(HKEY parent, const std::string& name) {
     std::shared_ptr<Node> node = Resolve(parent);
@@ -226,7 +232,9 @@ std::vector<std::string> Snapshot() {
     return lines;
 }
 
-void RefuseFullAccess(HKEY root, const std::string& path) { Seeded(root, path)->refused = true; }
+void RefuseFullAccess(HKEY root, const std::string& path) {
+    Seeded(root, path)->refused = true;
+}
 
 void FailEnumAt(HKEY root, const std::string& path, DWORD index, LONG code) {
     Seeded(root, path)->enumFaults[index] = code;
@@ -242,9 +250,13 @@ void DeleteTreeOnEnum(HKEY root, const std::string& path, DWORD index) {
     Seeded(root, path)->deleteOnEnumIndex = static_cast<long>(index);
 }
 
-const std::vector<RegistryCall>& RegistryCalls() { return Reg().calls; }
+const std::vector<RegistryCall>& RegistryCalls() {
+    return Reg().calls;
+}
 
-void ClearRegistryCalls() { Reg().calls.clear(); }
+void ClearRegistryCalls() {
+    Reg().calls.clear();
+}
 
 std::vector<std::string> DeletedKeys() {
     std::vector<std::string> keys;
@@ -253,9 +265,13 @@ std::vector<std::string> DeletedKeys() {
     return keys;
 }
 
-int OpenHandleCount() { return static_cast<int>(Reg().handles.size()); }
+int OpenHandleCount() {
+    return static_cast<int>(Reg().handles.size());
+}
 
-int BadCloseCount() { return Reg().badCloses; }
+int BadCloseCount() {
+    return Reg().badCloses;
+}
 
 }  // namespace standin
 
@@ -295,8 +311,7 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
     if (node->deleted) return Log("enum", node.get(), "", dwIndex, ERROR_KEY_DELETED);
     if (node->failAlways) return Log("enum", node.get(), "", dwIndex, node->failAlwaysCode);
     auto fault = node->enumFaults.find(dwIndex);
-    if (fault != node->enumFaults.end())
-        return Log("enum", node.get(), "", dwIndex, fault->second);
+    if (fault != node->enumFaults.end()) return Log("enum", node.get(), "", dwIndex, fault->second);
     std::shared_ptr<Node> child = ChildAt(*node, dwIndex);
     if (!child) return Log("enum", node.get(), "", dwIndex, ERROR_NO_MORE_ITEMS);
     if (child->name.size() >= *lpcchName)

@@ -36,9 +36,13 @@ std::string Json(const std::string& utf8) {
     return out + "\"";
 }
 
-std::string Number(long long value) { return std::to_string(value); }
+std::string Number(long long value) {
+    return std::to_string(value);
+}
 
-std::string Handle(HWND hwnd) { return Number(reinterpret_cast<uintptr_t>(hwnd)); }
+std::string Handle(HWND hwnd) {
+    return Number(reinterpret_cast<uintptr_t>(hwnd));
+}
 
 std::string Rect(const RECT& r) {
     return "[" + Number(r.left) + "," + Number(r.top) + "," + Number(r.right) + "," +

@@ -65,6 +65,7 @@ protected:
 };
 
 TEST_F(DialogsTest, MessageTables) {
+    // clang-format off
     struct Case {
         const char* name;
         DLGPROC proc;
@@ -90,6 +91,7 @@ TEST_F(DialogsTest, MessageTables) {
         {"result: unknown id", ResultDialogProc, WM_COMMAND, IDC_NOTICE, FALSE, {}},
         {"result: other message", ResultDialogProc, kWmPaint, 0, FALSE, {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         standin::ResetDialogs();
@@ -129,10 +131,12 @@ TEST_F(DialogsTest, OkRemovesThenShowsTheResultOverTheMainDialog) {
     EXPECT_LT(IndexOf("EndDialog dialog130 1"), IndexOf("EndDialog dialog129 1"));
     EXPECT_EQ("DialogBoxParamA 129 returned 1", standin::Journal().back());
 
-    EXPECT_EQ((Lines{"HKCR", "HKCU", "HKCU\\Software", "HKCU\\Software\\Other"}), standin::Snapshot());
+    EXPECT_EQ((Lines{"HKCR", "HKCU", "HKCU\\Software", "HKCU\\Software\\Other"}),
+              standin::Snapshot());
 }
 
 TEST_F(DialogsTest, EveryWayOfClosingEndsTheProgramWithZero) {
+    // clang-format off
     struct Case {
         const char* name;
         std::vector<standin::Message> main;
@@ -154,6 +158,7 @@ TEST_F(DialogsTest, EveryWayOfClosingEndsTheProgramWithZero) {
         {"OK, result dialog cannot be created", {standin::Command(IDOK)}, {}, true, true,
          "EndDialog dialog129 1"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         standin::ResetRegistry();

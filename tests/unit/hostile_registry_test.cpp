@@ -81,7 +81,7 @@ TEST_F(HostileRegistryTest, DoubleByteNamesWithBackslashTrailBytes) {
     ASSERT_EQ(932u, GetACP()) << "run under LANG=ja_JP.UTF-8";
     // Code page 932: the trail byte of each first character is 0x5C, the
     // byte of a backslash.
-    const std::string display = "\x95\x5C\x8E\xA6";        // 表示
+    const std::string display = "\x95\x5C\x8E\xA6";           // 表示
     const std::string software = "\x83\x5C\x83\x74\x83\x67";  // ソフト
     const std::string schedule = "\x97\x5C\x92\xE8\x95\x5C";  // 予定表
     Chain(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane", {display, software});
@@ -118,11 +118,12 @@ TEST_F(HostileRegistryTest, SubKeyWhoseSecurityRefusesFullAccess) {
     // Everyone may read "Locked", nobody more; the owner keeps the right to
     // change that back.
     HKEY locked;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked",
-                                           0, KEY_ALL_ACCESS, &locked));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked", 0,
+                            KEY_ALL_ACCESS, &locked));
     PSECURITY_DESCRIPTOR readOnly = NULL;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)",
-                                                                     SDDL_REVISION_1, &readOnly, NULL));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, NULL));
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, readOnly));
     RegCloseKey(locked);
     LocalFree(readOnly);
@@ -146,8 +147,9 @@ TEST_F(HostileRegistryTest, SubKeyWhoseSecurityRefusesFullAccess) {
     PSECURITY_DESCRIPTOR full = NULL;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)",
                                                                      SDDL_REVISION_1, &full, NULL));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked",
-                                           0, WRITE_DAC, &locked));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked", 0,
+                            WRITE_DAC, &locked));
     EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, full));
     RegCloseKey(locked);
     LocalFree(full);

@@ -79,7 +79,8 @@ TEST(NoticeText, HasTenCrLfLinesAndNoBreakAtTheEnd) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const bool shouldBeEmpty = i == 1 || i == 3 || i == 8;
         EXPECT_EQ(shouldBeEmpty, lines[i].empty()) << "line " << i + 1;
-        EXPECT_EQ(std::string::npos, lines[i].find_first_of("\r\n")) << "bare CR or LF, line " << i + 1;
+        EXPECT_EQ(std::string::npos, lines[i].find_first_of("\r\n"))
+            << "bare CR or LF, line " << i + 1;
     }
     EXPECT_EQ(ToCp932("「OKボタン」を押すと削除を実行します。"), lines.back());
 }

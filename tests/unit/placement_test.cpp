@@ -14,6 +14,7 @@ RECT Rect(LONG left, LONG top, LONG right, LONG bottom) {
 }
 
 TEST(CenterDialog, UsesTheOwnerRectAndTheClientSizeWithTruncatingDivision) {
+    // clang-format off
     struct Case {
         const char* name;
         RECT owner;
@@ -25,6 +26,7 @@ TEST(CenterDialog, UsesTheOwnerRectAndTheClientSizeWithTruncatingDivision) {
         {"negative sum truncates toward zero", Rect(-301, -301, 0, 0), 100, 100, -200, -200},
         {"offset owner", Rect(100, 50, 500, 350), 200, 100, 200, 150},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         standin::ResetDialogs();
@@ -38,7 +40,8 @@ TEST(CenterDialog, UsesTheOwnerRectAndTheClientSizeWithTruncatingDivision) {
         EXPECT_EQ((std::vector<std::string>{"SetWindowPos dialog " + std::to_string(c.x) + "," +
                                             std::to_string(c.y) + " after=null flags=5"}),
                   standin::Journal());
-        EXPECT_EQ(c.clientWidth + 6, standin::WindowRect(dialog).right - standin::WindowRect(dialog).left);
+        EXPECT_EQ(c.clientWidth + 6,
+                  standin::WindowRect(dialog).right - standin::WindowRect(dialog).left);
     }
 }
 

@@ -32,7 +32,8 @@ protected:
 
     static int EnumCalls() {
         int count = 0;
-        for (const standin::RegistryCall& call : standin::RegistryCalls()) count += call.op == "enum";
+        for (const standin::RegistryCall& call : standin::RegistryCalls())
+            count += call.op == "enum";
         return count;
     }
 };
@@ -74,8 +75,9 @@ TEST_F(RegistryFaultsTest, RefusedSubKeyKeepsItsSubtreeWhileSiblingsGo) {
     standin::RefuseFullAccess(HKEY_CURRENT_USER, "T\\b");
     KeyRemover remover;
     EXPECT_EQ(1, remover.DeleteKeyTree(HKEY_CURRENT_USER, "T"));
-    EXPECT_EQ((Lines{"HKCR", "HKCU", "HKCU\\T", "HKCU\\T\\b", "HKCU\\T\\b\\b1", "HKCU\\T\\b\\b1\\b1x"}),
-              standin::Snapshot());
+    EXPECT_EQ(
+        (Lines{"HKCR", "HKCU", "HKCU\\T", "HKCU\\T\\b", "HKCU\\T\\b\\b1", "HKCU\\T\\b\\b1\\b1x"}),
+        standin::Snapshot());
 }
 
 TEST_F(RegistryFaultsTest, DeleteKeyTreeTouchesNothingWhenTheKeyDoesNotOpen) {
@@ -91,6 +93,7 @@ TEST_F(RegistryFaultsTest, DeleteKeyTreeTouchesNothingWhenTheKeyDoesNotOpen) {
 
 // Children are named k000, k001, ... so that their order is their index.
 TEST_F(RegistryFaultsTest, EnumerationSkipsFailedIndicesAndAlwaysEnds) {
+    // clang-format off
     struct Case {
         const char* name;
         int children;
@@ -120,6 +123,7 @@ TEST_F(RegistryFaultsTest, EnumerationSkipsFailedIndicesAndAlwaysEnds) {
          },
          {}, 256},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         standin::ResetRegistry();

@@ -6,18 +6,25 @@ namespace fixture {
 
 const char kSandbox[] = "Software\\TavroTests";
 
-void Reset() { standin::ResetRegistry(); }
+void Reset() {
+    standin::ResetRegistry();
+}
 
-void AddKey(HKEY root, const std::string& path) { standin::AddKey(root, path); }
+void AddKey(HKEY root, const std::string& path) {
+    standin::AddKey(root, path);
+}
 
 void AddValue(HKEY root, const std::string& path, const std::string& name) {
     standin::AddValue(root, path, name);
 }
 
-bool Exists(HKEY root, const std::string& path) { return standin::KeyExists(root, path); }
+bool Exists(HKEY root, const std::string& path) {
+    return standin::KeyExists(root, path);
+}
 
 std::vector<std::string> Tree(HKEY root, const std::string& path) {
-    const std::string prefix = std::string(root == HKEY_CLASSES_ROOT ? "HKCR" : "HKCU") + "\\" + path;
+    const std::string prefix =
+        std::string(root == HKEY_CLASSES_ROOT ? "HKCR" : "HKCU") + "\\" + path;
     std::vector<std::string> lines;
     for (const std::string& line : standin::Snapshot()) {
         if (line.compare(0, prefix.size(), prefix) != 0) continue;

@@ -60,7 +60,8 @@ static HKEY CreatePath(HKEY root, const std::string& path) {
         if (end == std::string::npos) end = path.size();
         const std::string part = path.substr(start, end - start);
         HKEY child;
-        LONG result = RegCreateKeyExA(key, part.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &child, NULL);
+        LONG result =
+            RegCreateKeyExA(key, part.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &child, NULL);
         if (key != root) RegCloseKey(key);
         Check(result, "RegCreateKeyExA", path);
         key = child;
@@ -69,7 +70,9 @@ static HKEY CreatePath(HKEY root, const std::string& path) {
     return key;
 }
 
-void AddKey(HKEY root, const std::string& path) { RegCloseKey(CreatePath(root, path)); }
+void AddKey(HKEY root, const std::string& path) {
+    RegCloseKey(CreatePath(root, path));
+}
 
 void AddValue(HKEY root, const std::string& path, const std::string& name) {
     HKEY key = CreatePath(root, path);

@@ -53,6 +53,7 @@ TEST_F(RegistryKeyTest, EnumSubKeysAppendsDirectChildrenOnly) {
 }
 
 TEST_F(RegistryKeyTest, HasNoSubKeysIgnoresValues) {
+    // clang-format off
     struct Case {
         const char* name;
         bool withValue;
@@ -64,6 +65,7 @@ TEST_F(RegistryKeyTest, HasNoSubKeysIgnoresValues) {
         {"subKeyOnly", false, true, 0},
         {"both", true, true, 0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fixture::AddKey(HKEY_CURRENT_USER, At(c.name));
@@ -101,7 +103,8 @@ TEST_F(RegistryKeyTest, NamesRoundTripUnchanged) {
     const std::string names[] = {"Local AppWizard-Generated Applications", "Morrowfen.",
                                  "{93B1E7A4-5C2D-4F08-A6E1-7D42C0B95F13}", "MiXeD.case",
                                  std::string(255, 'n')};
-    for (const std::string& name : names) fixture::AddKey(HKEY_CURRENT_USER, At("k\\" + name + "\\x"));
+    for (const std::string& name : names)
+        fixture::AddKey(HKEY_CURRENT_USER, At("k\\" + name + "\\x"));
     RegistryKey key;
     ASSERT_EQ(1, key.Open(HKEY_CURRENT_USER, At("k").c_str()));
     key.DeleteSubKeys();

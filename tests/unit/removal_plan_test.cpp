@@ -39,6 +39,7 @@ struct Scenario {
     Lines survivors;  // what is left of the removal's own keys
 };
 
+// clang-format off
 const Scenario kScenarios[] = {
     {"nothing installed", {}, {}},
     {"full install",
@@ -83,8 +84,11 @@ const Scenario kScenarios[] = {
       "HKCR\\Tavro.Document\\z"},
      {}},
 };
+// clang-format on
 
-void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
 
 class RemovalPlanTest : public ::testing::TestWithParam<Scenario> {
 protected:

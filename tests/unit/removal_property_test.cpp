@@ -45,13 +45,17 @@ bool IsAtOrBelow(const std::string& key, const std::string& top) {
            (key.size() == top.size() || key[top.size()] == '\\');
 }
 
-std::string KeyOf(const std::string& line) { return line.substr(0, line.find(" = ")); }
+std::string KeyOf(const std::string& line) {
+    return line.substr(0, line.find(" = "));
+}
 
 HKEY RootOf(const std::string& key) {
     return key.compare(0, 4, "HKCR") == 0 ? HKEY_CLASSES_ROOT : HKEY_CURRENT_USER;
 }
 
-std::string PathOf(const std::string& key) { return key.substr(5); }
+std::string PathOf(const std::string& key) {
+    return key.substr(5);
+}
 
 class RandomRegistry {
 public:
