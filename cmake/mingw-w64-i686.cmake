@@ -3,8 +3,10 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-find_program(MINGW_CC ${TOOLCHAIN_PREFIX}-gcc)
-find_program(MINGW_CXX ${TOOLCHAIN_PREFIX}-g++)
+# The posix thread model by name: the plain name follows Debian's alternatives,
+# which may point at the win32 model, whose GCC 12 has no std::mutex.
+find_program(MINGW_CC NAMES ${TOOLCHAIN_PREFIX}-gcc-posix ${TOOLCHAIN_PREFIX}-gcc)
+find_program(MINGW_CXX NAMES ${TOOLCHAIN_PREFIX}-g++-posix ${TOOLCHAIN_PREFIX}-g++)
 find_program(MINGW_WINDRES ${TOOLCHAIN_PREFIX}-windres)
 if(NOT MINGW_CC OR NOT MINGW_CXX OR NOT MINGW_WINDRES)
   message(FATAL_ERROR
