@@ -96,14 +96,6 @@ RECT WindowRect(HWND window) {
     return Find(window)->window;
 }
 
-bool Ended(HWND window) {
-    return Find(window)->ended;
-}
-
-INT_PTR EndResult(HWND window) {
-    return Find(window)->result;
-}
-
 std::string ItemText(int templateId, int itemId) {
     auto it = State().texts.find(std::make_pair(templateId, itemId));
     return it == State().texts.end() ? std::string() : it->second;

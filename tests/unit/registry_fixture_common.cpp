@@ -4,6 +4,8 @@
 
 namespace fixture {
 
+const char kSandbox[] = "Software\\TavroTests";
+
 namespace {
 
 HKEY ParseRoot(const std::string& line, std::string* rest) {

@@ -4,8 +4,6 @@
 
 namespace fixture {
 
-const char kSandbox[] = "Software\\TavroTests";
-
 void Reset() {
     standin::ResetRegistry();
 }

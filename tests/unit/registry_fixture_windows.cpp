@@ -6,8 +6,6 @@
 
 namespace fixture {
 
-const char kSandbox[] = "Software\\TavroTests";
-
 namespace {
 
 void Check(LONG result, const char* what, const std::string& path) {

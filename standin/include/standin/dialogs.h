@@ -33,8 +33,6 @@ void FailDialog(int templateId);
 // journal is `name`.
 HWND MakeWindow(const std::string& name, RECT window, RECT client, HWND owner);
 RECT WindowRect(HWND window);
-bool Ended(HWND window);
-INT_PTR EndResult(HWND window);
 
 // The last text set on a control of a dialog made from `templateId`.
 std::string ItemText(int templateId, int itemId);
