@@ -6,8 +6,7 @@ int KeyRemover::DeleteKeyTree(HKEY root, const char* path) {
     RegistryKey key;
     if (!key.Open(root, path)) return 0;
     key.DeleteSubKeys();
-    key.Close();
-    RegDeleteKeyA(root, path);
+    key.Delete();
     return 1;
 }
 

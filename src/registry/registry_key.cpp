@@ -1,5 +1,7 @@
 #include "registry_key.h"
 
+#include "native_delete.h"
+
 namespace {
 
 // Longest subkey name the registry hands out, with room to spare for
@@ -16,7 +18,11 @@ const DWORD kMaxFailuresInARow = 256;
 
 int RegistryKey::Open(HKEY parent, const char* path) {
     Close();
-    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) isOpen = 1;
+    // A link is opened as itself. It has no subkeys of its own, so the walk
+    // never descends into its target, and deleting it through this handle
+    // removes the link, not the key it points at.
+    if (RegOpenKeyExA(parent, path, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS)
+        isOpen = 1;
     return isOpen;
 }
 
@@ -53,10 +59,16 @@ void RegistryKey::DeleteSubKeys() {
         // A subkey that vanished or refuses full access keeps its subtree.
         if (!child.Open(key, it->c_str())) continue;
         child.DeleteSubKeys();
-        // Our own handle goes before the parent deletes the key by name.
-        child.Close();
-        RegDeleteKeyA(key, it->c_str());
+        // Through the child's own handle, not by name: a name that is a link
+        // would be resolved again and hit the link's target.
+        child.Delete();
     }
+}
+
+void RegistryKey::Delete() {
+    if (!isOpen) return;
+    NtDeleteKey(key);
+    Close();
 }
 
 int RegistryKey::HasNoSubKeys() const {

@@ -10,6 +10,7 @@
 // Calling conventions and annotations have no meaning on the host.
 #define WINAPI
 #define CALLBACK
+#define NTAPI
 #define APIENTRY
 
 typedef int BOOL;
@@ -30,6 +31,7 @@ typedef DWORD REGSAM;
 typedef DWORD* LPDWORD;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef void* HANDLE;
 
 #ifndef NULL
 #define NULL 0
@@ -73,7 +75,11 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_KEY_DELETED 1018L
 
+#define KEY_READ 0x20019u
 #define KEY_ALL_ACCESS 0xF003Fu
+
+// Open the key itself even when it is a registry link, not the link's target.
+#define REG_OPTION_OPEN_LINK 0x00000008u
 
 #define WM_INITDIALOG 0x0110u
 #define WM_COMMAND 0x0111u
@@ -94,6 +100,8 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
                           PFILETIME lpftLastWriteTime);
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
 LONG WINAPI RegCloseKey(HKEY hKey);
+// Deletes the key behind an open handle (NTDLL); an NTSTATUS, 0 on success.
+LONG NTAPI NtDeleteKey(HANDLE KeyHandle);
 
 // Windows and dialogs (USER32, ANSI forms).
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndParent,

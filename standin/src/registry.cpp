@@ -1,6 +1,8 @@
-// In-memory registry behind RegOpenKeyExA, RegEnumKeyExA, RegDeleteKeyA and
-// RegCloseKey. Keys compare without regard to ASCII case and enumerate in
-// sorted order, as the real registry does. Lookups are logarithmic and a walk
+// In-memory registry behind RegOpenKeyExA, RegEnumKeyExA, RegDeleteKeyA,
+// RegCloseKey and NtDeleteKey. Keys compare without regard to ASCII case and
+// enumerate in sorted order, as the real registry does. Registry links behave
+// as on the platform: opening or deleting by name resolves them, except that
+// REG_OPTION_OPEN_LINK opens the last component as itself. Lookups are logarithmic and a walk
 // through the indices in order is constant time per step, so benchmarks of a
 // million keys measure the program, not the stand-in.
 #include <standin/journal.h>
@@ -15,7 +17,13 @@
 
 namespace {
 
-const DWORD kKeyRead = 0x20019u;
+// NTSTATUS codes of NtDeleteKey.
+const LONG kStatusInvalidHandle = static_cast<LONG>(0xC0000008u);
+const LONG kStatusAccessDenied = static_cast<LONG>(0xC0000022u);
+const LONG kStatusKeyDeleted = static_cast<LONG>(0xC000017Cu);
+
+// Links resolved in one lookup before it gives up, as for a link loop.
+const int kMaxLinkHops = 32;
 
 struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const {
@@ -32,6 +40,10 @@ struct Node {
     std::string detachedName;  // full name of the top of a removed tree
     Children children;
     std::vector<std::string> values;
+    // A link: opening it by name opens the key that this names instead.
+    bool link = false;
+    HKEY linkRoot = NULL;
+    std::string linkPath;
     bool refused = false;
     bool deleted = false;
     std::map<DWORD, LONG> enumFaults;
@@ -107,6 +119,7 @@ std::shared_ptr<Node> FindChild(const Node& parent, const std::string& name) {
     return it == parent.children.end() ? nullptr : it->second;
 }
 
+// Raw lookup for the test controls: links are not followed.
 std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, const std::string& path) {
     for (const std::string& part : SplitPath(path)) {
         node = FindChild(*node, part);
@@ -115,18 +128,23 @@ std::shared_ptr<Node> Walk(std::shared_ptr<Node> node, const std::string& path) 
     return node;
 }
 
-// Finds the parent of the key that `path` names below `start`.
-std::shared_ptr<Node> WalkToParent(std::shared_ptr<Node> start, const std::string& path,
-                                   std::string* leaf) {
-    std::vector<std::string> parts = SplitPath(path);
-    if (parts.empty()) return nullptr;
-    *leaf = parts.back();
-    parts.pop_back();
-    for (const std::string& part : parts) {
-        start = FindChild(*start, part);
-        if (!start) return nullptr;
+// Lookup as the platform does it: every link on the way is resolved, the
+// last component too unless `openLink` asks for it as itself.
+LONG Lookup(std::shared_ptr<Node> node, const std::string& path, bool openLink,
+            std::shared_ptr<Node>* found, int hops = 0) {
+    const std::vector<std::string> parts = SplitPath(path);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        node = FindChild(*node, parts[i]);
+        if (!node) return ERROR_FILE_NOT_FOUND;
+        const bool last = i + 1 == parts.size();
+        if (node->link && !(last && openLink)) {
+            if (++hops > kMaxLinkHops) return ERROR_FILE_NOT_FOUND;
+            LONG result = Lookup(RootNode(node->linkRoot), node->linkPath, false, &node, hops);
+            if (result != ERROR_SUCCESS) return result;
+        }
     }
-    return start;
+    *found = node;
+    return ERROR_SUCCESS;
 }
 
 void MarkDeleted(Node& node) {
@@ -221,6 +239,14 @@ void AddValue(HKEY root, const std::string& path, const std::string& valueName) 
     Seeded(root, path)->values.push_back(valueName);
 }
 
+void AddLink(HKEY root, const std::string& path, HKEY targetRoot, const std::string& targetPath) {
+    std::shared_ptr<Node> node = Seeded(root, path);
+    node->link = true;
+    node->linkRoot = targetRoot;
+    node->linkPath = targetPath;
+    node->values.push_back("SymbolicLinkValue");
+}
+
 bool KeyExists(HKEY root, const std::string& path) {
     return Walk(RootNode(root), path) != nullptr;
 }
@@ -261,7 +287,8 @@ void ClearRegistryCalls() {
 std::vector<std::string> DeletedKeys() {
     std::vector<std::string> keys;
     for (const RegistryCall& call : Reg().calls)
-        if (call.op == "delete" && call.result == ERROR_SUCCESS) keys.push_back(call.key);
+        if ((call.op == "delete" || call.op == "ntdelete") && call.result == ERROR_SUCCESS)
+            keys.push_back(call.key);
     return keys;
 }
 
@@ -277,21 +304,22 @@ int BadCloseCount() {
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                           PHKEY phkResult) {
-    (void)ulOptions;
     std::shared_ptr<Node> parent = Resolve(hKey);
     const std::string path = lpSubKey ? lpSubKey : "";
-    if (!parent) return Log("open", nullptr, path, 0, ERROR_INVALID_HANDLE);
-    if (parent->deleted) return Log("open", parent.get(), path, 0, ERROR_KEY_DELETED);
-    std::shared_ptr<Node> node = Walk(parent, path);
-    if (!node) return Log("open", parent.get(), path, 0, ERROR_FILE_NOT_FOUND);
-    if (node->refused && (samDesired & ~kKeyRead) != 0)
-        return Log("open", node.get(), "", 0, ERROR_ACCESS_DENIED);
+    const char* op = (ulOptions & REG_OPTION_OPEN_LINK) ? "open-link" : "open";
+    if (!parent) return Log(op, nullptr, path, 0, ERROR_INVALID_HANDLE);
+    if (parent->deleted) return Log(op, parent.get(), path, 0, ERROR_KEY_DELETED);
+    std::shared_ptr<Node> node;
+    LONG result = Lookup(parent, path, (ulOptions & REG_OPTION_OPEN_LINK) != 0, &node);
+    if (result != ERROR_SUCCESS) return Log(op, parent.get(), path, 0, result);
+    if (node->refused && (samDesired & ~KEY_READ) != 0)
+        return Log(op, node.get(), "", 0, ERROR_ACCESS_DENIED);
     Registry& reg = Reg();
     uintptr_t handle = reg.nextHandle;
     reg.nextHandle += 4;
     reg.handles[handle] = node;
     *phkResult = reinterpret_cast<HKEY>(handle);
-    return Log("open", node.get(), "", 0, ERROR_SUCCESS);
+    return Log(op, node.get(), "", 0, ERROR_SUCCESS);
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
@@ -326,10 +354,11 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     const std::string path = lpSubKey ? lpSubKey : "";
     if (!start) return Log("delete", nullptr, path, 0, ERROR_INVALID_HANDLE);
     if (start->deleted) return Log("delete", start.get(), path, 0, ERROR_KEY_DELETED);
-    std::string leaf;
-    std::shared_ptr<Node> parent = WalkToParent(start, path, &leaf);
-    std::shared_ptr<Node> node = parent ? FindChild(*parent, leaf) : nullptr;
-    if (!node) return Log("delete", start.get(), path, 0, ERROR_FILE_NOT_FOUND);
+    // By name, a link is resolved: the key deleted is the link's target.
+    std::shared_ptr<Node> node;
+    LONG found = SplitPath(path).empty() ? ERROR_FILE_NOT_FOUND : Lookup(start, path, false, &node);
+    if (found != ERROR_SUCCESS) return Log("delete", start.get(), path, 0, found);
+    if (!node->parent) return Log("delete", node.get(), "", 0, ERROR_ACCESS_DENIED);
     if (!node->children.empty() || node->refused)
         return Log("delete", node.get(), "", 0, ERROR_ACCESS_DENIED);
     node->deleted = true;
@@ -348,4 +377,16 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
     std::shared_ptr<Node> node = it->second;
     reg.handles.erase(it);
     return Log("close", node.get(), "", 0, ERROR_SUCCESS);
+}
+
+LONG NTAPI NtDeleteKey(HANDLE KeyHandle) {
+    HKEY hKey = static_cast<HKEY>(KeyHandle);
+    std::shared_ptr<Node> node = IsRoot(hKey) ? nullptr : Resolve(hKey);
+    if (!node) return Log("ntdelete", nullptr, "", 0, kStatusInvalidHandle);
+    if (node->deleted) return Log("ntdelete", node.get(), "", 0, kStatusKeyDeleted);
+    if (!node->children.empty() || node->refused)
+        return Log("ntdelete", node.get(), "", 0, kStatusAccessDenied);
+    node->deleted = true;
+    Remove(*node);
+    return Log("ntdelete", node.get(), "", 0, ERROR_SUCCESS);
 }

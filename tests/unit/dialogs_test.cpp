@@ -121,7 +121,7 @@ TEST_F(DialogsTest, OkRemovesThenShowsTheResultOverTheMainDialog) {
     ASSERT_FALSE(registry.empty());
     // The removal runs once, entirely between the main dialog's set-up and
     // the result dialog.
-    EXPECT_EQ(1, std::count(registry.begin(), registry.end(), "Reg open HKCR\\.tvr -> 0"));
+    EXPECT_EQ(1, std::count(registry.begin(), registry.end(), "Reg open-link HKCR\\.tvr -> 0"));
     EXPECT_LT(IndexOf("SetDlgItemTextA dialog129 1000"), IndexOf(registry.front()));
     EXPECT_LT(IndexOf(registry.back()), IndexOf("DialogBoxParamA 130 parent=dialog129"));
     // The result dialog is centred on the main dialog, which was centred on

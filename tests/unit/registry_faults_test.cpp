@@ -49,7 +49,7 @@ TEST_F(RegistryFaultsTest, FailedOpenStillClosesTheHandleHeldBefore) {
     EXPECT_EQ(0, standin::BadCloseCount());
 }
 
-TEST_F(RegistryFaultsTest, DeletionIsDepthFirstPostOrderThroughTheParent) {
+TEST_F(RegistryFaultsTest, DeletionIsDepthFirstPostOrderThroughEachKeysOwnHandle) {
     for (const char* path : {"T\\a\\a1\\a1x", "T\\a\\a2", "T\\b", "T\\c\\c1"})
         standin::AddKey(HKEY_CURRENT_USER, path);
     KeyRemover remover;
@@ -58,13 +58,16 @@ TEST_F(RegistryFaultsTest, DeletionIsDepthFirstPostOrderThroughTheParent) {
     EXPECT_EQ((Lines{"HKCU\\T\\a\\a1\\a1x", "HKCU\\T\\a\\a1", "HKCU\\T\\a\\a2", "HKCU\\T\\a",
                      "HKCU\\T\\b", "HKCU\\T\\c\\c1", "HKCU\\T\\c", "HKCU\\T"}),
               standin::DeletedKeys());
-    // Every key's own handle is closed before its parent deletes it by name.
+    // Every key goes through its own handle, opened as itself and held only
+    // by this one object at that moment; nothing is ever deleted by name.
     std::map<std::string, int> open;
     for (const standin::RegistryCall& call : standin::RegistryCalls()) {
-        if (call.op == "open" && call.result == ERROR_SUCCESS) ++open[call.key];
+        EXPECT_NE("open", call.op) << "opened following links: " << call.key;
+        EXPECT_NE("delete", call.op) << "deleted by name: " << call.key;
+        if (call.op == "open-link" && call.result == ERROR_SUCCESS) ++open[call.key];
         if (call.op == "close") --open[call.key];
-        if (call.op == "delete") {
-            EXPECT_EQ(0, open[call.key]) << call.key;
+        if (call.op == "ntdelete") {
+            EXPECT_EQ(1, open[call.key]) << call.key;
         }
     }
 }
@@ -88,7 +91,7 @@ TEST_F(RegistryFaultsTest, DeleteKeyTreeTouchesNothingWhenTheKeyDoesNotOpen) {
     EXPECT_EQ(0, remover.DeleteKeyTree(HKEY_CURRENT_USER, "Refused"));
     EXPECT_EQ(0, remover.IsKeyEmpty(HKEY_CURRENT_USER, "Refused"));
     for (const standin::RegistryCall& call : standin::RegistryCalls())
-        EXPECT_EQ("open", call.op) << call.key;
+        EXPECT_EQ("open-link", call.op) << call.key;
 }
 
 // Children are named k000, k001, ... so that their order is their index.

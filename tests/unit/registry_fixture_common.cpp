@@ -37,4 +37,19 @@ std::vector<std::string> Watch(const std::vector<std::string>& keys) {
     return lines;
 }
 
+std::vector<std::string> Dump(const std::vector<std::string>& keys) {
+    std::vector<std::string> lines;
+    for (const std::string& key : keys) {
+        std::string path;
+        HKEY root = ParseRoot(key, &path);
+        for (const std::string& line : DumpTree(root, path))
+            lines.push_back(key.substr(0, 5) + line);
+    }
+    return lines;
+}
+
+HKEY TargetRoot(const std::string& target, std::string* path) {
+    return ParseRoot(target, path);
+}
+
 }  // namespace fixture

@@ -2,6 +2,8 @@
 
 #include <standin/registry.h>
 
+#include <stdexcept>
+
 namespace fixture {
 
 void Reset() {
@@ -14,6 +16,19 @@ void AddKey(HKEY root, const std::string& path) {
 
 void AddValue(HKEY root, const std::string& path, const std::string& name) {
     standin::AddValue(root, path, name);
+}
+
+void AddLink(HKEY root, const std::string& path, const std::string& target) {
+    std::string targetPath;
+    HKEY targetRoot = TargetRoot(target, &targetPath);
+    if (standin::KeyExists(root, path))
+        throw std::runtime_error("a key is in the way of the link " + path);
+    standin::AddLink(root, path, targetRoot, targetPath);
+}
+
+// The stand-in keeps value names only.
+std::vector<std::string> DumpTree(HKEY root, const std::string& path) {
+    return Tree(root, path);
 }
 
 bool Exists(HKEY root, const std::string& path) {

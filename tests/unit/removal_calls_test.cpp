@@ -34,15 +34,48 @@ protected:
 TEST_F(RemovalCallsTest, OnAnEmptyRegistryTheSevenStepsOnlyTryToOpen) {
     RunRemoval();
     EXPECT_EQ((Lines{
-                  "open HKCR\\.tvr",
-                  "open HKCR\\Tavro.Document",
-                  "open HKCR\\CLSID\\{93B1E7A4-5C2D-4F08-A6E1-7D42C0B95F13}",
-                  "open HKCU\\Software\\Local AppWizard-Generated Applications\\Quorvane",
-                  "open HKCU\\Software\\Morrowfen.\\Quorvane",
-                  "open HKCU\\Software\\Local AppWizard-Generated Applications",
-                  "open HKCU\\Software\\Morrowfen.",
+                  "open-link HKCR\\.tvr",
+                  "open-link HKCR\\Tavro.Document",
+                  "open-link HKCR\\CLSID\\{93B1E7A4-5C2D-4F08-A6E1-7D42C0B95F13}",
+                  "open-link HKCU\\Software\\Local AppWizard-Generated Applications\\Quorvane",
+                  "open-link HKCU\\Software\\Morrowfen.\\Quorvane",
+                  "open-link HKCU\\Software\\Local AppWizard-Generated Applications",
+                  "open-link HKCU\\Software\\Morrowfen.",
               }),
               Calls());
+}
+
+// Each key: opened as itself, listed, deleted through its own handle, closed.
+// A link costs the same calls as a key without subkeys, and its target is
+// never opened.
+TEST_F(RemovalCallsTest, OrdinaryKeysAndLinksCostTheSameFourCallsEach) {
+    standin::AddKey(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Settings");
+    standin::AddLink(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Shared", HKEY_CURRENT_USER,
+                     "Software\\Outside");
+    standin::AddKey(HKEY_CURRENT_USER, "Software\\Outside\\Data");
+    RunRemoval();
+    Lines calls = Calls();
+    const std::string q = "HKCU\\Software\\Morrowfen.\\Quorvane";
+    Lines stepFive(calls.begin() + 4, calls.begin() + 4 + 15);
+    EXPECT_EQ((Lines{
+                  "open-link " + q,
+                  "enum " + q + " #0",
+                  "enum " + q + " #1",
+                  "enum " + q + " #2",
+                  "open-link " + q + "\\Settings",
+                  "enum " + q + "\\Settings #0",
+                  "ntdelete " + q + "\\Settings",
+                  "close " + q + "\\Settings",
+                  "open-link " + q + "\\Shared",
+                  "enum " + q + "\\Shared #0",
+                  "ntdelete " + q + "\\Shared",
+                  "close " + q + "\\Shared",
+                  "ntdelete " + q,
+                  "close " + q,
+                  "open-link HKCU\\Software\\Local AppWizard-Generated Applications",
+              }),
+              stepFive);
+    EXPECT_TRUE(standin::KeyExists(HKEY_CURRENT_USER, "Software\\Outside\\Data"));
 }
 
 TEST_F(RemovalCallsTest, EmptyParentIsTestedThenOpenedAgainAndDeleted) {
@@ -51,13 +84,13 @@ TEST_F(RemovalCallsTest, EmptyParentIsTestedThenOpenedAgainAndDeleted) {
     Lines calls = Calls();
     Lines stepSeven(calls.end() - 7, calls.end());
     EXPECT_EQ((Lines{
-                  "open HKCU\\Software\\Morrowfen.",
+                  "open-link HKCU\\Software\\Morrowfen.",
                   "enum HKCU\\Software\\Morrowfen. #0",
                   "close HKCU\\Software\\Morrowfen.",
-                  "open HKCU\\Software\\Morrowfen.",
+                  "open-link HKCU\\Software\\Morrowfen.",
                   "enum HKCU\\Software\\Morrowfen. #0",
+                  "ntdelete HKCU\\Software\\Morrowfen.",
                   "close HKCU\\Software\\Morrowfen.",
-                  "delete HKCU\\Software\\Morrowfen.",
               }),
               stepSeven);
     EXPECT_FALSE(standin::KeyExists(HKEY_CURRENT_USER, kMaker));
@@ -77,6 +110,23 @@ TEST_F(RemovalCallsTest, RefusedKeysStayAndTheRunGoesOn) {
 
     EXPECT_EQ((Lines{"HKCR", "HKCR\\Tavro.Document", "HKCR\\Tavro.Document\\DefaultIcon", "HKCU",
                      "HKCU\\Software", "HKCU\\Software\\Local AppWizard-Generated Applications"}),
+              standin::Snapshot());
+}
+
+TEST_F(RemovalCallsTest, LinkThatRefusesFullAccessStaysWithTheKeysAboveIt) {
+    standin::AddKey(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Settings");
+    standin::AddLink(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked", HKEY_CURRENT_USER,
+                     "Software\\Outside");
+    standin::RefuseFullAccess(HKEY_CURRENT_USER, "Software\\Morrowfen.\\Quorvane\\Locked");
+    standin::AddValue(HKEY_CURRENT_USER, "Software\\Outside", "Kept");
+
+    RunRemoval();
+
+    EXPECT_EQ((Lines{"HKCR", "HKCU", "HKCU\\Software", "HKCU\\Software\\Morrowfen.",
+                     "HKCU\\Software\\Morrowfen.\\Quorvane",
+                     "HKCU\\Software\\Morrowfen.\\Quorvane\\Locked",
+                     "HKCU\\Software\\Morrowfen.\\Quorvane\\Locked = SymbolicLinkValue",
+                     "HKCU\\Software\\Outside", "HKCU\\Software\\Outside = Kept"}),
               standin::Snapshot());
 }
 

@@ -20,10 +20,15 @@ void AddValue(HKEY root, const std::string& path, const std::string& valueName);
 // Creates the key below an open key or a root if missing and returns an open
 // handle to it, which the caller closes with RegCloseKey.
 HKEY CreateKey(HKEY parent, const std::string& name);
+// Makes `path` a registry link to `targetPath` below `targetRoot`, which need
+// not exist. The link carries its SymbolicLinkValue and has no subkeys.
+void AddLink(HKEY root, const std::string& path, HKEY targetRoot, const std::string& targetPath);
+// Whether the key exists, links not followed.
 bool KeyExists(HKEY root, const std::string& path);
 
 // Every live key and value in pre-order, one line each: "HKCU\a\b" for a key,
-// "HKCU\a\b = name" for a value. Equal snapshots mean an unchanged registry.
+// "HKCU\a\b = name" for a value; a link shows as a key with the value
+// SymbolicLinkValue. Equal snapshots mean an unchanged registry.
 std::vector<std::string> Snapshot();
 
 // Opening the key with full access answers ERROR_ACCESS_DENIED, and so does
@@ -37,7 +42,9 @@ void FailEnumAlways(HKEY root, const std::string& path, LONG code);
 void DeleteTreeOnEnum(HKEY root, const std::string& path, DWORD index);
 
 struct RegistryCall {
-    std::string op;   // "open", "enum", "delete" or "close"
+    // "open", "open-link" (REG_OPTION_OPEN_LINK), "enum", "delete" (by name),
+    // "ntdelete" (through the key's handle) or "close"
+    std::string op;
     std::string key;  // full name of the key acted on, e.g. "HKCR\.tvr"
     DWORD index;      // enumeration index, 0 for the other calls
     LONG result;
