@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Prepares a 32-bit Wine prefix in which the program looks as on a Japanese
+# Prepares a WoW64 Wine prefix in which the program looks as on a Japanese
 # system: code page 932, IPA P Gothic standing in for the dialog font, and a
 # virtual desktop so captions and frames are drawn under a bare X server.
 #
@@ -7,27 +7,49 @@
 #
 # Safe to call again and from parallel jobs: a prepared prefix is left as is.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 prefix=${1:?usage: wineprefix.sh DIR}
 mkdir -p "$(dirname "$prefix")"
 prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko install prompts
-export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+set -a
+. "$here/lib/wine.env"
+set +a
+export WINEPREFIX=$prefix
 
 exec 9>"$prefix.lock"
 flock 9
 # Bump when the preparation below changes, so older prefixes are redone.
-ready="$prefix/.tavro-ready-2"
+ready="$prefix/.tavro-ready-3"
 [ -f "$ready" ] && exit 0
+if [ -d "$prefix" ]; then
+  echo "wineprefix: $prefix is from an older preparation; making it anew" >&2
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
 
-echo "wineprefix: preparing $prefix" >&2
-wine wineboot -i >/dev/null 2>&1
+. "$here/lib/i386.sh"
+if [ "$(i386_probe)" = emulated ]; then
+  echo "wineprefix: preparing $prefix (i386 is emulated here: about 3 minutes)" >&2
+else
+  echo "wineprefix: preparing $prefix" >&2
+fi
+log=$(mktemp)
+trap 'rm -f "$log" "${reg:-}"' EXIT
+fail() {
+  echo "wineprefix: $1 failed; Wine said:" >&2
+  tail -n 20 "$log" >&2
+  case "$(i386_probe)" in
+    none) echo "wineprefix: this host cannot execute i386 code; run scripts/setup.sh (as root) to set up emulation" >&2 ;;
+  esac
+  exit 1
+}
+/usr/lib/wine/wine64 wineboot -i >"$log" 2>&1 || fail "wineboot"
 wineserver -w
+[ -f "$prefix/system.reg" ] || fail "wineboot (no system.reg was written)"
 
 reg=$(mktemp --suffix=.reg)
-trap 'rm -f "$reg"' EXIT
 iconv -f UTF-8 -t UTF-16 >"$reg" <<'REG'
 Windows Registry Editor Version 5.00
 
@@ -44,7 +66,8 @@ Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="800x600"
 REG
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+/usr/lib/wine/wine64 regedit /S "$(/usr/lib/wine/wine64 winepath -w "$reg" 2>/dev/null)" >"$log" 2>&1 ||
+  fail "regedit"
 wineserver -w
 
 # Caption buttons are drawn with Marlett. This Wine does not load the fonts of

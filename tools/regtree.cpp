@@ -3,13 +3,28 @@
 //
 //   regtree.exe "HKCU\Software\Morrowfen." "HKCR\.tvr"
 //
-// Missing keys print nothing.
+// Missing keys print nothing. Keys are read in the 64-bit view where there is
+// one (a 32-bit program's HKCR\CLSID shows as HKCR\Wow6432Node\CLSID), and a
+// registry link shows as itself, with its target in its SymbolicLinkValue,
+// never as the key it points at.
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
+
+// Read-only, links as themselves, the 64-bit view.
+const DWORD kOptions = REG_OPTION_OPEN_LINK;
+const REGSAM kAccess = KEY_READ | KEY_WOW64_64KEY;
+
+std::string Ansi(const wchar_t* text, size_t length) {
+    std::string out(length * 3, '\0');
+    int size = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &out[0],
+                                   static_cast<int>(out.size()), NULL, NULL);
+    out.resize(size > 0 ? size : 0);
+    return out;
+}
 
 std::string Data(DWORD type, const BYTE* data, DWORD size) {
     char buf[32];
@@ -22,6 +37,8 @@ std::string Data(DWORD type, const BYTE* data, DWORD size) {
             snprintf(buf, sizeof buf, "dword:%08lx",
                      size == 4 ? *reinterpret_cast<const DWORD*>(data) : 0ul);
             return buf;
+        case REG_LINK:
+            return "link:" + Ansi(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
         default:
             snprintf(buf, sizeof buf, "type %lu, %lu bytes", type, size);
             return buf;
@@ -47,7 +64,7 @@ void Print(HKEY key, const std::string& name) {
         if (result == ERROR_NO_MORE_ITEMS) break;
         if (result != ERROR_SUCCESS) continue;
         HKEY child;
-        if (RegOpenKeyExA(key, subName, 0, KEY_READ, &child) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExA(key, subName, kOptions, kAccess, &child) != ERROR_SUCCESS) continue;
         Print(child, name + "\\" + subName);
         RegCloseKey(child);
     }
@@ -68,7 +85,8 @@ int main(int argc, char** argv) {
             return 2;
         }
         HKEY key;
-        if (RegOpenKeyExA(root, arg.c_str() + 5, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExA(root, arg.c_str() + 5, kOptions, kAccess, &key) != ERROR_SUCCESS)
+            continue;
         Print(key, arg);
         RegCloseKey(key);
     }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs uninst_tavro.exe under Wine and shows the registry before and after.
 
-    run_program.py BUILD_DIR SEED(0|1) SCREENSHOT_DIR
+    PYTHONPATH=. python3 -m tools.run_program BUILD_DIR HELPER_DIR SEED(0|1) SCREENSHOT_DIR
 
 WINEPREFIX names the prefix. With SEED 1 it is first seeded with sample data.
 On a usable display the dialog opens there for the user; without one the
@@ -12,9 +12,7 @@ import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-
-from wine_session import MAIN_CAPTION, RESULT_CAPTION, WineSession  # noqa: E402
+from tools.winesession import WineSession
 
 
 def display_usable():
@@ -30,28 +28,28 @@ def show(title, lines):
 
 
 def main():
-    build, seed, shots = sys.argv[1], sys.argv[2] == "1", sys.argv[3]
+    build, helpers, seed, shots = sys.argv[1], sys.argv[2], sys.argv[3] == "1", sys.argv[4]
     headless = not display_usable()
-    session = WineSession(os.environ["WINEPREFIX"], build,
+    session = WineSession(os.environ["WINEPREFIX"], build, helpers,
                           None if headless else os.environ["DISPLAY"])
     try:
+        if session.redirected:
+            print("run: a 32-bit program in a 64-bit prefix: its HKCR\\CLSID is "
+                  "HKCR\\Wow6432Node\\CLSID below")
         if seed:
             session.seed()
         before = session.registry()
         show("Registry before:", before)
         program = session.start_program()
         if headless:
-            print("run: no display; running on a private X server and pressing OK as a user would")
-            _, main_dialog = session.wait_for(MAIN_CAPTION)
-            session.screenshot(main_dialog, os.path.join(shots, "main-dialog.png"))
-            session.key("Return")
-            _, result = session.wait_for(RESULT_CAPTION)
-            session.screenshot(result, os.path.join(shots, "result-dialog.png"))
-            session.key("Return")
-            code = program.wait(timeout=60)
+            print("run: no display; running on a private X server and pressing OK as a user would",
+                  flush=True)
+            print("run: waiting for the dialog", flush=True)
+            session.remove_and_report(program, shots)
+            code = program.wait()
             print("run: screenshots in %s" % shots)
         else:
-            print("run: the dialog is open on your display; OK removes, Cancel leaves")
+            print("run: the dialog is open on your display; OK removes, Cancel leaves", flush=True)
             code = program.wait()
         after = session.registry()
         show("Registry after:", after)

@@ -1,20 +1,28 @@
 #!/usr/bin/env python3
-"""Checks the built uninst_tavro.exe: PE32 for i386, GUI subsystem, system
-DLL imports only, and every field of its dialogs, icon group and version."""
+"""Checks the built uninst_tavro.exe: PE32 for i386 (or PE32+ for x86-64 in
+the 64-bit build), GUI subsystem, system DLL imports only, and every field of
+its dialogs, icon group and version.
+
+    TAVRO_EXE=build/windows/uninst_tavro.exe [TAVRO_EXE_ARCH=i686|x86_64] \
+        PYTHONPATH=. python3 -m unittest tests.resources.check_exe
+"""
+import os
 import struct
-import sys
 import unittest
 
 import pefile
 
-EXE = None  # set from the command line
+EXE = os.environ.get("TAVRO_EXE")
+# (optional header magic, machine) of each build.
+FORMATS = {"i686": (0x10B, 0x14C), "x86_64": (0x20B, 0x8664)}
+ARCH = os.environ.get("TAVRO_EXE_ARCH", "i686")
 
 RT_ICON, RT_DIALOG, RT_GROUP_ICON, RT_VERSION = 3, 5, 14, 16
 JAPANESE = 0x0411
 BUTTON, EDIT, STATIC = 0x80, 0x81, 0x82
 DS_SETFONT = 0x40
 
-SYSTEM_DLLS = {"ADVAPI32.DLL", "KERNEL32.DLL", "USER32.DLL", "MSVCRT.DLL"}
+SYSTEM_DLLS = {"ADVAPI32.DLL", "KERNEL32.DLL", "NTDLL.DLL", "USER32.DLL", "MSVCRT.DLL"}
 
 
 def resources(pe):
@@ -92,6 +100,8 @@ def parse_dialog(data):
 class Executable(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        if not EXE:
+            raise unittest.SkipTest("TAVRO_EXE must name the exe to check")
         cls.pe = pefile.PE(EXE)
         cls.res = resources(cls.pe)
 
@@ -101,16 +111,28 @@ class Executable(unittest.TestCase):
         self.assertEqual([JAPANESE], [lang for lang, _ in entries])
         return entries[0][1]
 
-    def test_pe32_i386_gui(self):
-        self.assertEqual(0x10B, self.pe.OPTIONAL_HEADER.Magic)
-        self.assertEqual(0x14C, self.pe.FILE_HEADER.Machine)
+    def test_pe_format_and_gui_subsystem(self):
+        self.assertEqual(FORMATS[ARCH],
+                         (self.pe.OPTIONAL_HEADER.Magic, self.pe.FILE_HEADER.Machine))
         self.assertEqual(2, self.pe.OPTIONAL_HEADER.Subsystem)
 
+    def imports(self):
+        return {entry.dll.decode().upper(): {i.name.decode() for i in entry.imports if i.name}
+                for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
+
     def test_imports_only_system_dlls(self):
-        dlls = {entry.dll.decode().upper() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
-        self.assertLessEqual(dlls, SYSTEM_DLLS)
+        dlls = self.imports()
+        self.assertLessEqual(set(dlls), SYSTEM_DLLS)
         self.assertIn("ADVAPI32.DLL", dlls)
         self.assertIn("USER32.DLL", dlls)
+
+    def test_registry_calls(self):
+        # Keys are deleted through their own handles, never by name, so a
+        # registry link is never resolved on the way to its deletion.
+        dlls = self.imports()
+        self.assertEqual({"NtDeleteKey"}, dlls["NTDLL.DLL"])
+        self.assertEqual({"RegCloseKey", "RegEnumKeyExA", "RegOpenKeyExA"},
+                         {name for name in dlls["ADVAPI32.DLL"] if name.startswith("Reg")})
 
     def test_only_the_expected_resources_all_japanese(self):
         self.assertEqual(
@@ -206,8 +228,3 @@ class Executable(unittest.TestCase):
         for key, value in expected.items():
             self.assertEqual(value, strings.get(key), key)
         self.assertEqual([{b"Translation": "0x0411 0x04b0"}], translations)
-
-
-if __name__ == "__main__":
-    EXE = sys.argv.pop(1)
-    unittest.main(verbosity=1)
