@@ -63,10 +63,10 @@ int main(int argc, char** argv) {
         KeyRemover().DeleteKeyTree(HKEY_CLASSES_ROOT, kTop);
         int open = 0, enumerate = 0, close = 0, remove = 0;
         for (const standin::RegistryCall& call : standin::RegistryCalls()) {
-            open += call.op == "open";
+            open += call.op == "open" || call.op == "open-link";
             enumerate += call.op == "enum";
             close += call.op == "close";
-            remove += call.op == "delete";
+            remove += call.op == "delete" || call.op == "ntdelete";
         }
         const double removed = keys + 1;
         printf("%s %d calls/key %.3f %.3f %.3f %.3f\n", shape, keys, open / removed,

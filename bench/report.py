@@ -15,12 +15,9 @@ import subprocess
 import sys
 import tempfile
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
+import pefile
 
-from wine_session import WineSession, run_wine, wine_env  # noqa: E402
-
-import pefile  # noqa: E402
+from tools.winesession import ROOT, WineSession
 
 WIN = os.path.join(ROOT, "build", "windows")
 HOST = os.path.join(ROOT, "build", "host-release")
@@ -80,57 +77,39 @@ def startup(session, runs):
 
 
 def registry_links():
-    """Runs link_probe.exe in a throwaway prefix; writes docs/registry-links.md."""
+    """Runs link_probe.exe in a throwaway prefix and puts its output, with what
+    it shows, into the evidence block of docs/registry-links.md."""
     with tempfile.TemporaryDirectory() as tmp:
         prefix = os.path.join(tmp, "prefix")
         subprocess.run([os.path.join(ROOT, "scripts", "wineprefix.sh"), prefix], check=True)
-        env = wine_env(prefix)
+        session = WineSession(prefix, WIN)
         try:
-            evidence = run_wine(env, os.path.join(WIN, "bench", "link_probe.exe")).decode().rstrip()
+            evidence = session.tool(os.path.join("bench", "link_probe.exe")).decode().rstrip()
         finally:
-            subprocess.run(["wineserver", "-k"], env=env)
-            subprocess.run(["wineserver", "-w"], env=env)
-    after = evidence.split("after RunRemoval:", 1)[1]
-    lost = "HKCU\\Software\\Outside" not in after
-    link_kept = "Quorvane\\Shared = SymbolicLinkValue" in after
-    verdict = (
-        "**Data outside the plan was lost.** The removal follows the link: opening the "
-        "subkey `Shared` with `RegOpenKeyExA` opens the link's target, `DeleteSubKeys` empties "
-        "the target, and `RegDeleteKeyA(Quorvane, \"Shared\")` resolves the link again and "
-        "deletes the target key itself, with its values."
-        if lost else
-        "**No data outside the plan was lost** in this run: the link's target is still there.")
-    consequence = (
-        " The link key survives, so `Quorvane` still has a subkey and stays, and so does "
-        "`Software\\Morrowfen.`." if link_kept else "")
-    text = "\n".join([
-        "# Registry links inside a target tree",
-        "",
-        "Question: what does the removal do when a subkey of `HKCU\\Software\\Morrowfen.\\Quorvane` "
-        "is a registry symbolic link (a key made with `REG_OPTION_CREATE_LINK` whose "
-        "`SymbolicLinkValue` names another key) to a key outside the removal plan?",
-        "",
-        "Set-up, in a fresh prefix under Wine: `HKCU\\Software\\Outside` holds a value and a "
-        "subkey `Data` with a value; `...\\Quorvane` holds `Settings` and `Shared`, a link to "
-        "`Software\\Outside`. Then `RunRemoval()` runs once. The keys are listed with "
-        "`REG_OPTION_OPEN_LINK`, so the link shows as itself.",
-        "",
-        verdict + consequence,
-        "",
-        "The program's behaviour was left as it is. A removal that must not leave the plan "
-        "would open each subkey with `REG_OPTION_OPEN_LINK`, recognise a link by its "
-        "`REG_LINK` value, and delete the link key itself instead of descending into it.",
-        "",
-        "Evidence (`bench/link_probe.cpp`, run by `scripts/bench.sh`):",
-        "",
-        "```",
-        evidence,
-        "```",
-        "",
-    ])
-    with open(os.path.join(ROOT, "docs", "registry-links.md"), "w") as f:
-        f.write(text)
-    return lost
+            session.close()
+    before, after = evidence.split("after RunRemoval:", 1)
+    outside = [line for line in before.splitlines() if "Software\\Outside" in line]
+    kept = [line for line in outside if line in after.splitlines()]
+    link_left = "Quorvane\\Shared" in after
+    facts = [
+        "%d of the %d lines of `HKCU\\Software\\Outside` (the link's target) are there after "
+        "the removal." % (len(kept), len(outside)),
+        "The link `Quorvane\\Shared` is %s, and `HKCU\\Software\\Morrowfen.` is %s." % (
+            "still there" if link_left else "gone",
+            "still there" if "HKCU\\Software\\Morrowfen." in after else "gone"),
+    ]
+    block = "\n".join(["<!-- probe -->", "Last run of `bench/link_probe.cpp` (%s): %s" % (
+        datetime.date.today().isoformat(), " ".join(facts)), "", "```", evidence, "```",
+        "<!-- /probe -->"])
+    path = os.path.join(ROOT, "docs", "registry-links.md")
+    with open(path, encoding="utf-8") as f:
+        text = f.read()
+    start, end = text.find("<!-- probe -->"), text.find("<!-- /probe -->")
+    if start < 0 or end < 0:
+        raise SystemExit("bench: no <!-- probe --> block in " + path)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(text[:start] + block + text[end + len("<!-- /probe -->"):])
+    return len(kept) == len(outside)
 
 
 def exe_facts(path):
@@ -203,7 +182,7 @@ def main():
         "Registry calls per removed key made by `DeleteKeyTree` (counted on the host stand-in, "
         "which runs the same code; the top key included):",
         "",
-        "| shape | keys | RegOpenKeyExA | RegEnumKeyExA | RegCloseKey | RegDeleteKeyA | total |",
+        "| shape | keys | RegOpenKeyExA | RegEnumKeyExA | RegCloseKey | NtDeleteKey | total |",
         "| --- | ---: | ---: | ---: | ---: | ---: | ---: |",
     ]
     for (shape, keys), counts in sorted(calls.items(), key=lambda kv: (kv[0][1], SHAPES.index(kv[0][0]))):
@@ -240,9 +219,7 @@ def main():
         "Imports of uninst_tavro.exe: %s." % ", ".join(imports),
         "",
     ]
-    notes = os.path.join(ROOT, "docs", "registry-links.md")
-    if os.path.exists(notes):
-        lines += ["See also [registry links inside a target tree](registry-links.md).", ""]
+    lines += ["See also [registry links inside the removed trees](registry-links.md).", ""]
     out = os.path.join(ROOT, "docs", "benchmarks%s.md" % ("-quick" if quick else ""))
     with open(out, "w") as f:
         f.write("\n".join(lines))

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset host-release >/dev/null && cmake --build --preset host-release >/dev/null
 cmake --preset windows >/dev/null && cmake --build --preset windows >/dev/null
-exec /usr/bin/python3 bench/report.py "$@"
+PYTHONPATH=$PWD exec /usr/bin/python3 bench/report.py "$@"

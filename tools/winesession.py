@@ -134,8 +134,9 @@ class WineSession:
             out.seek(0)
             return out.read()
 
-    def tool(self, name, *args):
-        return self.run(self.helper_bits, os.path.join(self.helpers, name), *args)
+    def tool(self, name, *args, timeout=600):
+        return self.run(self.helper_bits, os.path.join(self.helpers, name), *args,
+                        timeout=timeout)
 
     def start_program(self):
         return subprocess.Popen([LOADERS[pe_bits(self.program)], self.program], env=self.env,

@@ -11,10 +11,8 @@
 #define WINAPI
 #define CALLBACK
 #define NTAPI
-#define APIENTRY
 
 typedef int BOOL;
-typedef int INT;
 typedef unsigned int UINT;
 typedef int32_t LONG;
 typedef uint32_t DWORD;
@@ -26,7 +24,6 @@ typedef uintptr_t ULONG_PTR;
 typedef intptr_t LONG_PTR;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
-typedef LONG_PTR LRESULT;
 typedef DWORD REGSAM;
 typedef DWORD* LPDWORD;
 typedef char* LPSTR;
@@ -60,7 +57,6 @@ typedef struct tagRECT {
 typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 #define LOWORD(l) ((WORD)(((ULONG_PTR)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((ULONG_PTR)(l)) >> 16) & 0xffff))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 
 // Predefined registry roots: fixed handle values, never opened or closed.
@@ -81,8 +77,14 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 // Open the key itself even when it is a registry link, not the link's target.
 #define REG_OPTION_OPEN_LINK 0x00000008u
 
+#define WM_PAINT 0x000Fu
+#define WM_CLOSE 0x0010u
 #define WM_INITDIALOG 0x0110u
 #define WM_COMMAND 0x0111u
+
+// Notification codes in the high word of WM_COMMAND's wParam.
+#define BN_CLICKED 0
+#define EN_SETFOCUS 0x0100
 
 #define IDOK 1
 #define IDCANCEL 2

@@ -3,6 +3,8 @@
 #include <standin/dialogs.h>
 #include <standin/journal.h>
 
+#include "resource.h"
+
 #include <map>
 #include <memory>
 
@@ -62,7 +64,7 @@ HWND Create(const std::string& name, RECT window, RECT client, HWND owner) {
 
 // Pixel size of a dialog from its template, about as a 9-point font gives.
 RECT TemplateClient(int templateId) {
-    return templateId == 129 ? Rect(0, 0, 305, 224) : Rect(0, 0, 111, 89);
+    return templateId == IDD_MAIN ? Rect(0, 0, 305, 224) : Rect(0, 0, 111, 89);
 }
 
 }  // namespace

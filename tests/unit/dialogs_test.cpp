@@ -19,11 +19,6 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
-const WPARAM kEnSetFocus = 0x0100;
-const WPARAM kBnClicked = 0;
-const UINT kWmClose = 0x0010;
-const UINT kWmPaint = 0x000F;
-
 HINSTANCE const kInstance = reinterpret_cast<HINSTANCE>(0x400000);
 
 RECT Rect(LONG left, LONG top, LONG right, LONG bottom) {
@@ -76,20 +71,20 @@ TEST_F(DialogsTest, MessageTables) {
     } cases[] = {
         {"main: init centres and shows the notice", MainDialogProc, WM_INITDIALOG, 0, TRUE,
          {"SetWindowPos dlg 359,272 after=null flags=5", "SetDlgItemTextA dlg 1000"}},
-        {"main: Cancel", MainDialogProc, WM_COMMAND, IDCANCEL | kBnClicked << 16, TRUE,
+        {"main: Cancel", MainDialogProc, WM_COMMAND, IDCANCEL | BN_CLICKED << 16, TRUE,
          {"EndDialog dlg 2"}},
         {"main: edit control focus change", MainDialogProc, WM_COMMAND,
-         IDC_NOTICE | kEnSetFocus << 16, FALSE, {}},
+         IDC_NOTICE | EN_SETFOCUS << 16, FALSE, {}},
         {"main: unknown id", MainDialogProc, WM_COMMAND, 3, FALSE, {}},
-        {"main: other message", MainDialogProc, kWmClose, 0, FALSE, {}},
+        {"main: other message", MainDialogProc, WM_CLOSE, 0, FALSE, {}},
         {"result: init centres", ResultDialogProc, WM_INITDIALOG, 0, TRUE,
          {"SetWindowPos dlg 359,272 after=null flags=5"}},
-        {"result: OK", ResultDialogProc, WM_COMMAND, IDOK | kBnClicked << 16, TRUE,
+        {"result: OK", ResultDialogProc, WM_COMMAND, IDOK | BN_CLICKED << 16, TRUE,
          {"EndDialog dlg 1"}},
         {"result: Esc or close box", ResultDialogProc, WM_COMMAND, IDCANCEL, TRUE,
          {"EndDialog dlg 2"}},
         {"result: unknown id", ResultDialogProc, WM_COMMAND, IDC_NOTICE, FALSE, {}},
-        {"result: other message", ResultDialogProc, kWmPaint, 0, FALSE, {}},
+        {"result: other message", ResultDialogProc, WM_PAINT, 0, FALSE, {}},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -148,7 +143,7 @@ TEST_F(DialogsTest, EveryWayOfClosingEndsTheProgramWithZero) {
         {"Cancel, Esc or close box", {standin::Command(IDCANCEL)}, {}, false, false,
          "EndDialog dialog129 2"},
         {"noise, then Cancel",
-         {{WM_COMMAND, IDC_NOTICE | kEnSetFocus << 16, 0}, {kWmPaint, 0, 0},
+         {{WM_COMMAND, IDC_NOTICE | EN_SETFOCUS << 16, 0}, {WM_PAINT, 0, 0},
           standin::Command(IDCANCEL)},
          {}, false, false, "EndDialog dialog129 2"},
         {"OK, result closed with OK", {standin::Command(IDOK)}, {standin::Command(IDOK)}, false,

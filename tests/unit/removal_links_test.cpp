@@ -171,6 +171,27 @@ TEST(RegistryLinks, BehaveAsTheRemovalExpects) {
     fixture::Reset();
 }
 
+// A link in the middle of a plan path is resolved by the registry itself when
+// the path is opened: the key of the plan's name below the link's target is
+// what goes. The rest of the target stays, and the link, now without
+// subkeys of its own, goes in the emptiness step.
+TEST(RegistryLinks, InTheMiddleOfAPlanPathTheRegistryResolvesThem) {
+    fixture::Reset();
+    const std::string elsewhere = "HKCU\\Software\\TavroLinkTargets\\Maker";
+    fixture::Seed(elsewhere + " = Kept");
+    fixture::Seed(elsewhere + "\\Other\\Settings = Kept");
+    fixture::Seed(elsewhere + "\\Quorvane\\Settings = Gone");
+    fixture::AddLink(HKEY_CURRENT_USER, "Software\\Morrowfen.", elsewhere);
+
+    RunRemoval();
+
+    EXPECT_EQ((Lines{elsewhere, elsewhere + " = Kept", elsewhere + "\\Other",
+                     elsewhere + "\\Other\\Settings", elsewhere + "\\Other\\Settings = Kept"}),
+              fixture::Watch({elsewhere}));
+    EXPECT_FALSE(fixture::Exists(HKEY_CURRENT_USER, "Software\\Morrowfen."));
+    fixture::Reset();
+}
+
 INSTANTIATE_TEST_SUITE_P(Placements, RemovalLinksTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) {
                              std::string name;

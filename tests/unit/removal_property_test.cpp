@@ -1,5 +1,5 @@
-// Random registries with neighbours and refused keys, checked against a small
-// model of what the removal may and must change. Deterministic: a fixed seed
+// Random registries with neighbours, refused keys and registry links, checked
+// against a small model of what the removal may and must change. Deterministic: a fixed seed
 // unless TAVRO_PROPERTY_SEED names another.
 #include <standin/registry.h>
 
@@ -40,6 +40,20 @@ const char* const kElsewhere[] = {
     "HKCU\\Software\\Morrowfen.\\Quorvane2",
 };
 
+// Where planted links point: outside the plan, inside it, at ancestors of the
+// trees, and at nothing.
+const char* const kLinkTargets[] = {
+    "HKCR\\.tvrx",
+    "HKCU\\Software\\Other",
+    "HKCU\\Software\\Morrowfen.\\Other",
+    "HKCR\\Tavro.Document",
+    "HKCU\\Software\\Morrowfen.\\Quorvane\\k0",
+    "HKCU\\Software",
+    "HKCU\\Software\\Morrowfen.",
+    "HKCR\\CLSID",
+    "HKCU\\Nowhere\\At all",
+};
+
 bool IsAtOrBelow(const std::string& key, const std::string& top) {
     return key.compare(0, top.size(), top) == 0 &&
            (key.size() == top.size() || key[top.size()] == '\\');
@@ -76,6 +90,7 @@ public:
     }
 
     std::set<std::string> refused;
+    int links = 0;
 
 private:
     bool Chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; }
@@ -93,7 +108,22 @@ private:
         refused.insert(key);
     }
 
+    void Link(const std::string& key) {
+        const int count = sizeof kLinkTargets / sizeof kLinkTargets[0];
+        const std::string target =
+            kLinkTargets[std::uniform_int_distribution<int>(0, count - 1)(rng)];
+        standin::AddLink(RootOf(key), PathOf(key), RootOf(target), PathOf(target));
+        ++links;
+    }
+
     void Grow(const std::string& key, int depth) {
+        // A link at any depth, a plan path itself included; it has no
+        // subkeys of its own.
+        if (Chance(depth == 0 ? 5 : 10)) {
+            Link(key);
+            if (Chance(8)) Refuse(key);
+            return;
+        }
         Add(key);
         if (Chance(40)) Add(key + " = value");
         if (Chance(8)) Refuse(key);
@@ -154,12 +184,17 @@ TEST(RemovalProperty, RandomRegistriesMatchTheModel) {
             } else {
                 ASSERT_EQ(1u, kept.count(line)) << "outside the plan: " << line;
             }
+            // A tree without a refused key is gone, links and all.
+            if (targetOf(key) && !refusedAtOrAbove(key) && !refusedBelow(key)) {
+                ASSERT_EQ(0u, kept.count(line)) << line;
+            }
         }
         ASSERT_LE(after.size(), before.size());
         ASSERT_EQ(0, standin::OpenHandleCount());
         ASSERT_EQ(0, standin::BadCloseCount());
     }
     RecordProperty("trees", kTrees);
+    RecordProperty("links", registry.links);
 }
 
 }  // namespace
