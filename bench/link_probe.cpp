@@ -1,50 +1,33 @@
 // What the removal does with a registry symbolic link inside a target tree:
 // "Software\Morrowfen.\Quorvane\Shared" is made a link to
-// "Software\Outside", a key outside the plan. Prints the keys before and
-// after RunRemoval, and what the link key itself looks like afterwards.
-#include <windows.h>
-#include <sddl.h>
-
+// "Software\Outside", a key outside the plan. Prints the keys around it
+// before and after RunRemoval, links shown as themselves, values with their
+// types and data.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "registry/removal_plan.h"
+#include "registry_support.h"
 
 namespace {
 
 const char kOutside[] = "Software\\Outside";
 const char kQuorvane[] = "Software\\Morrowfen.\\Quorvane";
 
-void Tree(HKEY parent, const std::string& path, const std::string& shown) {
-    HKEY key;
-    // REG_OPTION_OPEN_LINK shows links as themselves, not as their targets.
-    if (RegOpenKeyExA(parent, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) != ERROR_SUCCESS)
-        return;
-    printf("  %s\n", shown.c_str());
-    char name[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name, type = 0;
-        if (RegEnumValueA(key, i, name, &size, NULL, &type, NULL, NULL) != ERROR_SUCCESS) break;
-        printf("  %s = %s%s\n", shown.c_str(), name, type == REG_LINK ? " (REG_LINK)" : "");
-    }
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumKeyExA(key, i, name, &size, NULL, NULL, NULL, NULL) != ERROR_SUCCESS) break;
-        Tree(key, name, shown + "\\" + name);
-    }
-    RegCloseKey(key);
-}
-
 void Show(const char* when) {
     printf("%s:\n", when);
-    Tree(HKEY_CURRENT_USER, kOutside, std::string("HKCU\\") + kOutside);
-    Tree(HKEY_CURRENT_USER, "Software\\Morrowfen.", "HKCU\\Software\\Morrowfen.");
+    regsupport::TreeOptions options;
+    options.values = regsupport::Values::kReadable;
+    for (const char* path : {kOutside, "Software\\Morrowfen."})
+        for (const std::string& line :
+             regsupport::ListTree(HKEY_CURRENT_USER, path, std::string("HKCU\\") + path, options))
+            printf("  %s\n", line.c_str());
 }
 
 HKEY Create(const std::string& path, DWORD options = 0) {
-    HKEY key;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, options,
-                                  KEY_ALL_ACCESS | KEY_CREATE_LINK, NULL, &key, NULL);
+    HKEY key = NULL;
+    LONG result = regsupport::CreatePath(HKEY_CURRENT_USER, path, &key, options);
     if (result != ERROR_SUCCESS) {
         printf("RegCreateKeyExA %s: %ld\n", path.c_str(), result);
         exit(1);
@@ -52,46 +35,25 @@ HKEY Create(const std::string& path, DWORD options = 0) {
     return key;
 }
 
-void Value(HKEY key, const char* name) {
-    const BYTE data[] = "keep me";
-    RegSetValueExA(key, name, 0, REG_SZ, data, sizeof data);
-}
-
-std::wstring UserKeyPath() {
-    HANDLE token;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    BYTE buffer[256];
-    DWORD size = sizeof buffer;
-    GetTokenInformation(token, TokenUser, buffer, size, &size);
-    CloseHandle(token);
-    LPWSTR sid;
-    ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid);
-    std::wstring path = std::wstring(L"\\Registry\\User\\") + sid;
-    LocalFree(sid);
-    return path;
-}
-
 }  // namespace
 
 int main() {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kOutside);
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Morrowfen.");
+    regsupport::DeleteTree(HKEY_CURRENT_USER, kOutside);
+    regsupport::DeleteTree(HKEY_CURRENT_USER, "Software\\Morrowfen.");
 
     HKEY key = Create(std::string(kOutside) + "\\Data");
-    Value(key, "Important");
+    regsupport::SetString(key, "Important", "keep me");
     RegCloseKey(key);
     key = Create(kOutside);
-    Value(key, "TopValue");
+    regsupport::SetString(key, "TopValue", "keep me");
     RegCloseKey(key);
     RegCloseKey(Create(std::string(kQuorvane) + "\\Settings"));
 
     key = Create(std::string(kQuorvane) + "\\Shared", REG_OPTION_CREATE_LINK);
-    const std::wstring target = UserKeyPath() + L"\\Software\\Outside";
-    LONG result = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
-                                 reinterpret_cast<const BYTE*>(target.c_str()),
-                                 static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    LONG result =
+        regsupport::SetLinkTarget(key, regsupport::NativeKeyName(HKEY_CURRENT_USER, kOutside));
     RegCloseKey(key);
-    printf("link %s\\Shared -> %ls: %ld\n\n", kQuorvane, target.c_str(), result);
+    printf("link %s\\Shared -> HKCU\\%s: %ld\n\n", kQuorvane, kOutside, result);
 
     Show("before RunRemoval");
     RunRemoval();

@@ -14,6 +14,7 @@
 
 #include "clock.h"
 #include "registry/key_remover.h"
+#include "registry_support.h"
 #include "tree_shapes.h"
 
 namespace {
@@ -25,10 +26,9 @@ void Fail(const char* what, LONG code) {
     exit(1);
 }
 
-HKEY Create(HKEY parent, const std::string& name) {
-    HKEY key;
-    LONG result =
-        RegCreateKeyExA(parent, name.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+HKEY Create(HKEY parent, const std::string& path) {
+    HKEY key = NULL;
+    LONG result = regsupport::CreatePath(parent, path, &key);
     if (result != ERROR_SUCCESS) Fail("RegCreateKeyExA", result);
     return key;
 }

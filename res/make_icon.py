@@ -7,12 +7,13 @@ application being removed. Run again to regenerate the committed file.
 import struct
 import sys
 
-# The standard 16-colour palette, as (blue, green, red, 0).
+# The standard 16-colour palette, listed as (red, green, blue); the bitmap
+# stores each entry as blue, green, red, 0.
 PALETTE = [
     (0, 0, 0), (0, 0, 128), (0, 128, 0), (0, 128, 128), (128, 0, 0), (128, 0, 128),
     (128, 128, 0), (192, 192, 192), (128, 128, 128), (0, 0, 255), (0, 255, 0),
     (0, 255, 255), (255, 0, 0), (255, 0, 255), (255, 255, 0), (255, 255, 255),
-]  # listed as (r, g, b)
+]
 BLACK, NAVY, GREY, RED, WHITE = 0, 1, 8, 12, 15
 TRANSPARENT = None
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "registry_fixture.h"
+#include "registry_support.h"
 
 namespace {
 
@@ -22,25 +23,17 @@ protected:
     void SetUp() override { fixture::Reset(); }
     void TearDown() override { fixture::Reset(); }
 
-    // Creates `name` below an open key, returning the new key open.
-    static HKEY Create(HKEY parent, const std::string& name) {
-        HKEY key = NULL;
-        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(parent, name.c_str(), 0, NULL, 0, KEY_ALL_ACCESS,
-                                                 NULL, &key, NULL))
-            << name;
-        return key;
-    }
-
     // Creates a chain of keys, one below the other, below root\path.
     static void Chain(HKEY root, const char* path, const std::vector<std::string>& names) {
-        HKEY key = Create(root, path);
+        HKEY key = NULL;
+        ASSERT_EQ(ERROR_SUCCESS, regsupport::CreatePath(root, path, &key));
         for (const std::string& name : names) {
-            HKEY child = Create(key, name);
+            HKEY child = NULL;
+            ASSERT_EQ(ERROR_SUCCESS, regsupport::CreateKey(key, name, &child)) << name;
             RegCloseKey(key);
             key = child;
         }
-        const BYTE data[] = "leaf";
-        RegSetValueExA(key, "leaf", 0, REG_SZ, data, sizeof data);
+        regsupport::SetString(key, "leaf", "leaf");
         RegCloseKey(key);
     }
 
@@ -98,8 +91,11 @@ TEST_F(HostileRegistryTest, DoubleByteNamesWithBackslashTrailBytes) {
 }
 
 TEST_F(HostileRegistryTest, KeyWithTenThousandValues) {
-    HKEY key = Create(HKEY_CURRENT_USER,
-                      "Software\\Local AppWizard-Generated Applications\\Quorvane\\Settings");
+    HKEY key = NULL;
+    ASSERT_EQ(ERROR_SUCCESS,
+              regsupport::CreatePath(
+                  HKEY_CURRENT_USER,
+                  "Software\\Local AppWizard-Generated Applications\\Quorvane\\Settings", &key));
     const BYTE data[] = "0123456789";
     for (int i = 0; i < 10000; ++i)
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, ("Value" + std::to_string(i)).c_str(), 0,
