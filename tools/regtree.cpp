@@ -2,6 +2,7 @@
 // registry before and after a removal:
 //
 //   regtree.exe "HKCU\Software\Morrowfen." "HKCR\.tvr"
+//   regtree.exe --plan    the removal plan, a step a line: "tree KEY" or "if-empty KEY"
 //
 // Missing keys print nothing. Keys are read in the 64-bit view where there is
 // one (a 32-bit program's HKCR\CLSID shows as HKCR\Wow6432Node\CLSID), and a
@@ -10,9 +11,26 @@
 #include <cstdio>
 #include <string>
 
+#include "registry/removal_plan.h"
 #include "registry_support.h"
 
+namespace {
+
+void PrintPlan() {
+    for (int i = 0; i < kRemovalStepCount; ++i) {
+        const RemovalStep& step = kRemovalPlan[i];
+        printf("%s %s\\%s\n", step.action == kDeleteTree ? "tree" : "if-empty",
+               step.root == HKEY_CLASSES_ROOT ? "HKCR" : "HKCU", step.path);
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--plan") {
+        PrintPlan();
+        return 0;
+    }
     regsupport::TreeOptions options;
     options.values = regsupport::Values::kReadable;
     options.view = KEY_WOW64_64KEY;

@@ -22,17 +22,8 @@ LOADERS = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 MAIN_CAPTION = "Uninstaller for Quorvane"
 RESULT_CAPTION = "結果"
 
-# The keys the program removes, and those around them worth showing.
-TARGETS = [
-    "HKCR\\.tvr",
-    "HKCR\\Tavro.Document",
-    "HKCR\\CLSID\\{93B1E7A4-5C2D-4F08-A6E1-7D42C0B95F13}",
-    "HKCU\\Software\\Local AppWizard-Generated Applications\\Quorvane",
-    "HKCU\\Software\\Morrowfen.\\Quorvane",
-]
-WATCHED = TARGETS[:3] + [
-    "HKCU\\Software\\Local AppWizard-Generated Applications",
-    "HKCU\\Software\\Morrowfen.",
+# Keys around the plan's worth showing: look-alikes that must stay.
+NEIGHBOURS = [
     "HKCU\\Software\\Morrowfen",
     "HKCR\\.tvrx",
     "HKCR\\Tavro.Document.2",
@@ -81,6 +72,7 @@ class WineSession:
 
     def __init__(self, prefix, build_dir, helper_dir=None, display=None):
         self.program = os.path.join(build_dir, "uninst_tavro.exe")
+        self._plan = None
         self.helpers = build_dir
         if helper_dir and os.path.exists(os.path.join(helper_dir, "regtree.exe")):
             self.helpers = helper_dir
@@ -142,10 +134,28 @@ class WineSession:
         return subprocess.Popen([LOADERS[pe_bits(self.program)], self.program], env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def plan(self):
+        """[(action, key)] of the removal plan, from the program's own table:
+        action "tree" or "if-empty", key as the program names it."""
+        if self._plan is None:
+            out = self.tool("regtree.exe", "--plan").decode("ascii").split("\n")
+            self._plan = [tuple(line.strip().split(" ", 1)) for line in out if line.strip()]
+        return self._plan
+
+    def targets(self):
+        """The keys the program removes with everything below them."""
+        return [key for action, key in self.plan() if action == "tree"]
+
+    def watched(self):
+        """The plan's trees, and the neighbours, as the program names them."""
+        keys = [key for _, key in self.plan()]
+        tops = [k for k in keys if not any(k.startswith(o + "\\") for o in keys)]
+        return tops + NEIGHBOURS
+
     def registry(self, keys=None):
-        """The subtrees of `keys` (default: WATCHED, where the program sees
-        them), one line per key and value."""
-        keys = keys or [self.physical(k) for k in WATCHED]
+        """The subtrees of `keys` (default: the watched keys, where the
+        program sees them), one line per key and value."""
+        keys = keys or [self.physical(k) for k in self.watched()]
         return self.tool("regtree.exe", *keys).decode("cp932").splitlines()
 
     def import_reg(self, text, as_program=True):
@@ -169,7 +179,7 @@ class WineSession:
         with open(SAMPLE, encoding="ascii") as f:
             header, body = f.read().split("\n", 1)
         removals = "".join("[-%s]\n" % key.replace("HKCR", "HKEY_CLASSES_ROOT", 1)
-                           .replace("HKCU", "HKEY_CURRENT_USER", 1) for key in WATCHED)
+                           .replace("HKCU", "HKEY_CURRENT_USER", 1) for key in self.watched())
         self.import_reg(header + "\n\n" + removals + body)
 
     def dialogs(self):

@@ -19,7 +19,7 @@ import os
 import subprocess
 import unittest
 
-from tools.winesession import (MAIN_CAPTION, RESULT_CAPTION, ROOT, TARGETS, WineSession,
+from tools.winesession import (MAIN_CAPTION, RESULT_CAPTION, ROOT, WineSession,
                                i386_emulated, pe_bits)
 
 NOTICE = ("------------ Uninstaller for Quorvane ------------\r\n\r\n"
@@ -87,7 +87,7 @@ class EndToEnd(unittest.TestCase):
         self.before = SESSION.registry()
         # Every key to remove is there first, where the program looks for it;
         # so none of the checks below can pass by looking in the wrong view.
-        for target in TARGETS:
+        for target in SESSION.targets():
             self.assertIn(SESSION.physical(target), self.before)
         self.assertEqual(SESSION.redirected, OTHER_VIEW in SESSION.registry([OTHER_VIEW]))
         self.program = SESSION.start_program()
@@ -107,7 +107,7 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(self.before, SESSION.registry())
 
     def assertRemoved(self):
-        targets = [SESSION.physical(t) for t in TARGETS]
+        targets = [SESSION.physical(t) for t in SESSION.targets()]
         expected = [line for line in self.before
                     if not any(under(line.split(" = ")[0], t) for t in targets)]
         self.assertEqual(expected, SESSION.registry())

@@ -7,6 +7,7 @@
 
 #include "registry/native_delete.h"
 #include "registry_fixture.h"
+#include "registry_param_test.h"
 
 namespace {
 
@@ -86,11 +87,7 @@ void PrintTo(const Case& c, std::ostream* out) {
     *out << c.name;
 }
 
-class RemovalLinksTest : public ::testing::TestWithParam<Case> {
-protected:
-    void SetUp() override { fixture::Reset(); }
-    void TearDown() override { fixture::Reset(); }
-};
+typedef RegistryParamTest<Case> RemovalLinksTest;
 
 TEST_P(RemovalLinksTest, LinksGoAsLinksAndTheirTargetsStayByteForByte) {
     for (const std::string& line : kTargetSeed) fixture::Seed(line);
@@ -192,12 +189,6 @@ TEST(RegistryLinks, InTheMiddleOfAPlanPathTheRegistryResolvesThem) {
     fixture::Reset();
 }
 
-INSTANTIATE_TEST_SUITE_P(Placements, RemovalLinksTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Placements, RemovalLinksTest, ::testing::ValuesIn(kCases), CaseName<Case>);
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "registry_fixture.h"
+#include "registry_param_test.h"
 
 namespace {
 
@@ -90,11 +91,7 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
     *out << scenario.name;
 }
 
-class RemovalPlanTest : public ::testing::TestWithParam<Scenario> {
-protected:
-    void SetUp() override { fixture::Reset(); }
-    void TearDown() override { fixture::Reset(); }
-};
+typedef RegistryParamTest<Scenario> RemovalPlanTest;
 
 TEST_P(RemovalPlanTest, RemovesThePlannedKeysAndNothingElse) {
     const Scenario& scenario = GetParam();
@@ -114,11 +111,6 @@ TEST_P(RemovalPlanTest, RemovesThePlannedKeysAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, RemovalPlanTest, ::testing::ValuesIn(kScenarios),
-                         [](const ::testing::TestParamInfo<Scenario>& info) {
-                             std::string name;
-                             for (const char* p = info.param.name; *p; ++p)
-                                 name += isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+                         CaseName<Scenario>);
 
 }  // namespace
