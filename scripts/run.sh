@@ -34,7 +34,7 @@ if [ -n "${WINEPREFIX:-}" ]; then
 else
   tmp=$(mktemp -d)
   export WINEPREFIX=$tmp/prefix
-  trap 'wineserver -k 2>/dev/null; rm -rf "$tmp"; [ "${TAVRO_I386:-}" != emulated ] || i386_restore' EXIT
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$tmp"; [ "${TAVRO_I386:-}" != emulated ] || i386_restore' EXIT
   echo "run: throwaway Wine prefix $WINEPREFIX, seeded with sample data"
   scripts/wineprefix.sh "$WINEPREFIX"
   seed=1
