@@ -88,7 +88,8 @@ def registry_links():
         finally:
             session.close()
     before, after = evidence.split("after RunRemoval:", 1)
-    outside = [line for line in before.splitlines() if "Software\\Outside" in line]
+    outside = [line for line in before.splitlines()
+               if line.strip().startswith("HKCU\\Software\\Outside")]
     kept = [line for line in outside if line in after.splitlines()]
     link_left = "Quorvane\\Shared" in after
     facts = [
