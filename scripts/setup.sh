@@ -20,8 +20,6 @@ packages=(
   python3 python3-pefile file
 )
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 
 install_missing() {
   local missing=() p
@@ -30,24 +28,24 @@ install_missing() {
   done
   [ "${#missing[@]}" -gt 0 ] || return 0
   echo "setup: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+  as_root apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: enabling the i386 architecture"
-  $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -qq
+  as_root dpkg --add-architecture i386
+  as_root apt-get update -qq
 fi
 install_missing "${packages[@]}"
 
 # Wine in a ja_JP.UTF-8 session gives the program ANSI code page 932.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   echo "setup: generating the ja_JP.UTF-8 locale"
-  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
+  as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
 fi
 
 # How 32-bit code runs here, found by a real probe with our own binfmt entry

@@ -41,7 +41,8 @@ i386_probe() {
   esac
 }
 
-i386_sudo() {
+# Runs a command as root: directly when we are, else through sudo.
+as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else return 1; fi
 }
 
@@ -51,7 +52,7 @@ i386_can_be_root() {
 
 i386_mount_binfmt() {
   [ -e "$I386_BINFMT/register" ] && return 0
-  i386_sudo mount -t binfmt_misc binfmt_misc "$I386_BINFMT" 2>/dev/null
+  as_root mount -t binfmt_misc binfmt_misc "$I386_BINFMT" 2>/dev/null
   [ -e "$I386_BINFMT/register" ]
 }
 
@@ -60,18 +61,18 @@ i386_mount_binfmt() {
 i386_register() {
   i386_mount_binfmt || return 1
   if [ -e "$I386_BINFMT/$I386_ENTRY" ]; then
-    echo 1 | i386_sudo tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
+    echo 1 | as_root tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
     return
   fi
   local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
   local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
   printf ':%s:M::%s:%s:%s:F\n' "$I386_ENTRY" "$magic" "$mask" "$I386_QEMU" |
-    i386_sudo tee "$I386_BINFMT/register" >/dev/null
+    as_root tee "$I386_BINFMT/register" >/dev/null
 }
 
 i386_unregister() {
   [ -e "$I386_BINFMT/$I386_ENTRY" ] || return 0
-  echo -1 | i386_sudo tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
+  echo -1 | as_root tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
 }
 
 # What the host does without our entry: it is switched off for the probe.
@@ -79,10 +80,10 @@ i386_probe_without_entry() {
   local had=0
   if [ -e "$I386_BINFMT/$I386_ENTRY" ] && grep -qx enabled "$I386_BINFMT/$I386_ENTRY" 2>/dev/null; then
     had=1
-    echo 0 | i386_sudo tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
+    echo 0 | as_root tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
   fi
   i386_probe
-  [ "$had" -eq 0 ] || echo 1 | i386_sudo tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
+  [ "$had" -eq 0 ] || echo 1 | as_root tee "$I386_BINFMT/$I386_ENTRY" >/dev/null
 }
 
 # Removes our entry where the host runs i386 natively without it.
